@@ -1,0 +1,109 @@
+#include "common/Log.h"
+
+#include <QByteArray>
+#include <QDebug>
+#include <QStandardPaths>
+#include <QTime>
+
+#include "common/Settings.h"
+
+#ifdef _WIN32
+#include <cwchar>
+#endif
+
+namespace orvane {
+
+std::FILE* g_pLogFile = nullptr;
+int g_nTraceLevel = 1;
+
+namespace {
+
+LogFlavor g_flavor = LogFlavor::Orvane;
+
+int Threshold(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg: return 4;
+    case QtWarningMsg: return 3;
+    case QtCriticalMsg: return 2;
+    case QtFatalMsg: return 1;
+    case QtInfoMsg: return 0;
+    }
+    return 4;
+}
+
+std::FILE* OpenForWriting(const QString& path)
+{
+#ifdef _WIN32
+    // fopen takes the ANSI code page on Windows, so a profile folder such as
+    // "José" would not open from UTF-8 bytes.
+    return ::_wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"w+");
+#else
+    return std::fopen(path.toUtf8().constData(), "w+");
+#endif
+}
+
+}  // namespace
+
+bool PassesTraceLevel(QtMsgType type, int level)
+{
+    return level != 0 && level >= Threshold(type);
+}
+
+QString LogFilePath(LogFlavor flavor)
+{
+    const QString name = flavor == LogFlavor::Orvane ? "/Orvane_log.txt" : "/Renovo_log.txt";
+    return QStandardPaths::writableLocation(QStandardPaths::TempLocation) + name;
+}
+
+void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const QByteArray text = message.toUtf8();
+    if (!g_pLogFile || !PassesTraceLevel(type, g_nTraceLevel))
+        return;
+    const QByteArray time = QTime::currentTime().toString("hh:mm:ss:zzz").toLocal8Bit();
+    // One formatted print per line: the stream's own lock keeps lines from
+    // worker threads whole.
+    if (g_flavor == LogFlavor::Orvane) {
+        std::fprintf(g_pLogFile, "%s: %s\n", time.constData(), text.constData());
+    } else {
+        std::fprintf(g_pLogFile, "%s: %s (%s:%u, %s)\n", time.constData(), text.constData(),
+                     context.file ? context.file : "(null)", static_cast<unsigned>(context.line),
+                     context.function ? context.function : "(null)");
+    }
+    std::fflush(g_pLogFile);
+}
+
+bool OpenLogFile(const QString& path)
+{
+    if (g_pLogFile) {
+        std::fclose(g_pLogFile);
+        g_pLogFile = nullptr;
+    }
+    g_pLogFile = OpenForWriting(path);
+    if (!g_pLogFile) {
+        qDebug() << "Failed to open log file.";
+        return false;
+    }
+    qDebug() << "Opened log file.";
+    qInstallMessageHandler(LogMessageHandler);
+    return true;
+}
+
+void CloseLogFile()
+{
+    if (!g_pLogFile)
+        return;
+    qDebug() << "Close log file.";
+    std::fclose(g_pLogFile);
+    g_pLogFile = nullptr;
+}
+
+void InitLog(LogFlavor flavor)
+{
+    g_flavor = flavor;
+    g_nTraceLevel = ReadTraceLevel();
+    OpenLogFile(LogFilePath(flavor));
+}
+
+}  // namespace orvane

@@ -1,0 +1,39 @@
+// The programs' log: every Qt message goes through one handler into a text
+// file in the temporary folder, filtered by the trace level of RunInfo.ini.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace orvane {
+
+enum class LogFlavor {
+    Orvane,  // "Orvane_log.txt", lines "time: text"
+    Renovo,  // "Renovo_log.txt", lines "time: text (file:line, function)"
+};
+
+extern std::FILE* g_pLogFile;
+extern int g_nTraceLevel;
+
+// Reads the trace level and opens the program's log file (emptied).
+void InitLog(LogFlavor flavor);
+
+// Opens path with "w+" and installs LogMessageHandler; false when the file
+// cannot be opened (messages then stay with Qt's default output).
+bool OpenLogFile(const QString& path);
+
+// Post-routine of the application object: writes "Close log file." and
+// closes the stream.
+void CloseLogFile();
+
+void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// Full path of the flavour's log file in the temporary location.
+QString LogFilePath(LogFlavor flavor);
+
+// Whether a message of this type passes the level (exposed for the tests).
+bool PassesTraceLevel(QtMsgType type, int level);
+
+}  // namespace orvane

@@ -1,0 +1,99 @@
+// Plain value types that cross the platform seam. Free of Qt so that the
+// Windows layer can be built with nothing but a MinGW cross compiler.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane::platform {
+
+// Opaque handles. On Windows they hold an HMONITOR and a physical-monitor
+// HANDLE; other platforms hand out small non-zero numbers of their own.
+using DisplayHandle = std::uintptr_t;
+using PhysicalMonitorHandle = std::uintptr_t;
+
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+constexpr std::uint32_t MONITORINFOF_PRIMARY = 0x00000001;
+
+// What GetMonitorInfoW reports for one display.
+struct DisplayInfo {
+    std::uint32_t flags = 0;
+    Rect monitor;
+    Rect work;
+    std::string deviceName;  // UTF-8, e.g. "\\\\.\\DISPLAY1" or an output name
+};
+
+constexpr std::uint32_t DISPLAY_DEVICE_ACTIVE = 0x00000001;
+constexpr std::uint32_t DISPLAY_DEVICE_ATTACHED_TO_DESKTOP = 0x00000001;
+
+// The DISPLAY_DEVICEW fields the program reads, as UTF-8.
+struct DisplayDevice {
+    std::string deviceName;
+    std::string deviceString;
+    std::uint32_t stateFlags = 0;
+    std::string deviceId;
+    std::string deviceKey;
+};
+
+constexpr std::int32_t ENUM_CURRENT_SETTINGS = -1;
+constexpr std::int32_t ENUM_REGISTRY_SETTINGS = -2;
+
+constexpr std::uint32_t DM_DISPLAYORIENTATION = 0x00000080;
+constexpr std::uint32_t DM_PELSWIDTH = 0x00080000;
+constexpr std::uint32_t DM_PELSHEIGHT = 0x00100000;
+constexpr std::uint32_t DM_DISPLAYFREQUENCY = 0x00400000;
+
+constexpr std::int32_t DMDO_DEFAULT = 0;
+constexpr std::int32_t DMDO_90 = 1;
+constexpr std::int32_t DMDO_180 = 2;
+constexpr std::int32_t DMDO_270 = 3;
+
+constexpr std::uint32_t CDS_UPDATEREGISTRY = 0x00000001;
+constexpr std::int32_t DISP_CHANGE_SUCCESSFUL = 0;
+constexpr std::int32_t DISP_CHANGE_FAILED = -1;
+constexpr std::int32_t DISP_CHANGE_BADMODE = -2;
+
+// The DEVMODEW fields the program reads or writes.
+struct DisplaySettings {
+    std::uint32_t fields = 0;
+    std::uint32_t orientation = 0;     // dmDisplayOrientation
+    std::uint32_t fixedOutput = 0;     // dmDisplayFixedOutput
+    std::uint32_t bitsPerPel = 0;
+    std::uint32_t pelsWidth = 0;
+    std::uint32_t pelsHeight = 0;
+    std::uint32_t displayFrequency = 0;
+};
+
+struct PhysicalMonitor {
+    PhysicalMonitorHandle handle = 0;
+    std::string description;
+};
+
+// Window-message numbers and wParam values of the system notices. Every
+// platform reports its notices in these terms so that one handler decides.
+constexpr std::uint32_t WM_SETTINGCHANGE = 0x001A;
+constexpr std::uint32_t WM_DISPLAYCHANGE = 0x007E;
+constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
+constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
+constexpr std::uintptr_t PBT_APMSUSPEND = 4;
+constexpr std::uintptr_t PBT_APMRESUMESUSPEND = 7;
+constexpr std::uintptr_t SPI_SETWORKAREA = 0x2F;
+constexpr std::uintptr_t DBT_DEVICEARRIVAL = 0x8000;
+constexpr std::uintptr_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
+
+struct SystemNotice {
+    std::uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+};
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+
+}  // namespace orvane::platform

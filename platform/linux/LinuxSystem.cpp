@@ -1,0 +1,118 @@
+#include "platform/linux/LinuxSystem.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include "platform/version/VersionResource.h"
+
+namespace orvane::platform::linuxplatform {
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback)
+{
+    const char* value = std::getenv(name);
+    return (value && *value) ? std::string(value) : fallback;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// 100-ns ticks between 1601-01-01 and 1970-01-01.
+constexpr std::uint64_t kUnixEpochFileTime = 116444736000000000ULL;
+
+}  // namespace
+
+std::string AutostartEntryPath()
+{
+    const std::string configHome = EnvOr("XDG_CONFIG_HOME", EnvOr("HOME", "") + "/.config");
+    return configHome + "/autostart/Orvane.desktop";
+}
+
+std::string LockFolder()
+{
+    return EnvOr("XDG_RUNTIME_DIR", EnvOr("TMPDIR", "/tmp"));
+}
+
+std::string LinuxSystem::ModuleFileName()
+{
+    char buffer[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (length <= 0)
+        return {};
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+InstanceLock LinuxSystem::AcquireSingleInstance(const std::string& name)
+{
+    // flock is released by the kernel when the process dies, so a crashed
+    // instance never blocks the next start.
+    const std::string path = LockFolder() + "/" + name + "-" + std::to_string(::getuid()) + ".lock";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return InstanceLock::Failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return InstanceLock::Acquired;  // fd stays open for the life of the process
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? InstanceLock::AlreadyRunning : InstanceLock::Failed;
+}
+
+bool LinuxSystem::IsRunAtStartup()
+{
+    std::ifstream in(AutostartEntryPath());
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("Exec=", 0) == 0 && line.find_first_not_of(" \t", 5) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+bool LinuxSystem::StartElevated(const std::string& file, const std::vector<std::string>& args, int)
+{
+    QStringList arguments;
+    for (const auto& arg : args)
+        arguments << QString::fromStdString(arg);
+    // Administrator rights are only needed where the user cannot write the
+    // installation folder; pkexec asks for them there.
+    if (::access(DirectoryOf(file).c_str(), W_OK) == 0)
+        return QProcess::startDetached(QString::fromStdString(file), arguments);
+    arguments.prepend(QString::fromStdString(file));
+    return QProcess::startDetached(QStringLiteral("pkexec"), arguments);
+}
+
+bool LinuxSystem::SetFileLastWriteTime(const std::string& path, std::uint64_t fileTime)
+{
+    if (fileTime < kUnixEpochFileTime)
+        return false;
+    const std::uint64_t sinceEpoch = fileTime - kUnixEpochFileTime;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(sinceEpoch / 10000000ULL);
+    times[1].tv_nsec = static_cast<long>((sinceEpoch % 10000000ULL) * 100);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+VersionRead LinuxSystem::ReadFileVersion(const std::string& path, std::uint32_t& fileVersionMS,
+                                         std::uint32_t& fileVersionLS)
+{
+    return version::ReadFixedFileVersion(path, fileVersionMS, fileVersionLS);
+}
+
+}  // namespace orvane::platform::linuxplatform

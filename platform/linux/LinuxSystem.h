@@ -1,0 +1,28 @@
+// Process-level services on Linux: own path, single instance, XDG autostart,
+// starting the updater, file times and version records.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace orvane::platform::linuxplatform {
+
+class LinuxSystem : public SystemApi {
+public:
+    std::string ModuleFileName() override;
+    InstanceLock AcquireSingleInstance(const std::string& name) override;
+    bool IsRunAtStartup() override;
+    bool StartElevated(const std::string& file, const std::vector<std::string>& args, int showCommand) override;
+    bool SetFileLastWriteTime(const std::string& path, std::uint64_t fileTime) override;
+    VersionRead ReadFileVersion(const std::string& path, std::uint32_t& fileVersionMS,
+                                std::uint32_t& fileVersionLS) override;
+};
+
+// Where the autostart entry of the program lives:
+// $XDG_CONFIG_HOME/autostart/Orvane.desktop (default ~/.config).
+std::string AutostartEntryPath();
+
+// Folder of the per-user single-instance locks: $XDG_RUNTIME_DIR, else the
+// temporary folder.
+std::string LockFolder();
+
+}  // namespace orvane::platform::linuxplatform

@@ -1,0 +1,39 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace orvane::platform {
+
+namespace {
+constexpr const char kSimPrefix[] = "sim:";
+}
+
+std::unique_ptr<Platform> CreatePlatform(const char* selection)
+{
+    if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
+        const std::string path = selection + sizeof(kSimPrefix) - 1;
+        auto sim = sim::CreateSimPlatform(path);
+        if (sim)
+            return sim;
+        // A broken description must not silently drive real monitors.
+        std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
+        std::exit(2);
+    }
+    return linuxplatform::CreateLinuxPlatform();
+}
+
+Platform& ProcessPlatform()
+{
+    // Never destroyed: worker threads may still be inside a platform call when
+    // the process ends.
+    static Platform* const instance = CreatePlatform(std::getenv("ORVANE_PLATFORM")).release();
+    return *instance;
+}
+
+}  // namespace orvane::platform
