@@ -1,0 +1,69 @@
+// The displays of the desktop and the physical monitors behind them, which of
+// those are supported models, and the monitor-count check of the polling.
+#pragma once
+
+#include <QtGlobal>
+
+#include <string>
+#include <vector>
+
+#include "orvane/monitor/MonitorIdentity.h"
+#include "platform/Platform.h"
+
+namespace orvane {
+
+class VcpAccess;
+
+struct DisplayMonitorInfo {
+    quint32 dwFlags = 0;
+    int height = 0;
+    int width = 0;
+    platform::Rect rcMonitor;
+    platform::Rect rcWork;
+    std::string deviceName;
+    int orientation = 0;
+    // The last active monitor device of the display; empty when none.
+    platform::DisplayDevice monitorDevice;
+};
+
+struct PhysicalMonitorInfo : DisplayMonitorInfo {
+    MonitorIdentity identity;
+    platform::PhysicalMonitorHandle hPhysicalMonitor = 0;
+    bool supported = false;
+};
+
+class MonitorInventory {
+public:
+    MonitorInventory(platform::Platform& platform, VcpAccess& vcp);
+    MonitorInventory(const MonitorInventory&) = delete;
+    MonitorInventory& operator=(const MonitorInventory&) = delete;
+
+    quint32 m_TotalMonitor = 0;
+    int m_nSupportedCount = 0;
+    int m_nCurrentMonitor = 0;
+
+    int EnumMonitors();
+    int CheckMonitorNum();
+    int SelectMonitor(int n);
+    bool IsSupportedModel(const MonitorIdentity& identity) const;
+    int RotateDesktop(const std::string& deviceName, int newOrientation, int width, int height, double frequency);
+
+    std::string ModulePath() const { return m_modulePath; }
+    const std::vector<DisplayMonitorInfo>& Displays() const { return m_displays; }
+    const std::vector<PhysicalMonitorInfo>& Monitors() const { return m_monitors; }
+
+    // As if constructed afresh: module path re-read, lists emptied, counters
+    // zeroed, EnumMonitors run. Handles of the previous enumeration stay open.
+    void Reset();
+
+private:
+    void AddDisplay(platform::DisplayHandle display);
+
+    platform::Platform& m_platform;
+    VcpAccess& m_vcp;
+    std::vector<DisplayMonitorInfo> m_displays;
+    std::vector<PhysicalMonitorInfo> m_monitors;
+    std::string m_modulePath;
+};
+
+}  // namespace orvane

@@ -1,0 +1,75 @@
+// The three DDC/CI worker threads. Each makes exactly one monitor call in
+// run(); the runners in VcpAccess start them and watch them with a time
+// limit, because a monitor call may block for seconds or never return.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QThread>
+
+#include "platform/Platform.h"
+
+namespace orvane {
+
+class VcpAccess;
+
+class clsGetVcpThread : public QThread {
+public:
+    explicit clsGetVcpThread(platform::MonitorConfigApi& api);
+
+    int bResult = 0;
+    int m_bTimeout = 0;
+    int m_bStop = 0;
+    QElapsedTimer m_timer;
+    platform::PhysicalMonitorHandle m_hPhysicalMonitor = 0;
+    quint8 m_byCode = 0xFF;
+    quint32 m_dwCurrent = 0xFFFFFFFF;
+    quint32 m_dwMax = 0xFFFFFFFF;
+
+protected:
+    void run() override;
+
+private:
+    friend class VcpAccess;
+    platform::MonitorConfigApi& m_api;
+    // The runner may read the results of a worker it abandoned while the
+    // call is still finishing; results are published under this lock.
+    QMutex m_resultLock;
+};
+
+class clsSetVcpThread : public QThread {
+public:
+    explicit clsSetVcpThread(platform::MonitorConfigApi& api);
+
+    int bResult = 0;
+    int m_bStop = 0;
+    QElapsedTimer m_timer;
+    platform::PhysicalMonitorHandle m_hPhysicalMonitor = 0;
+    quint8 m_byCode = 0xFF;
+    quint32 m_dwValue = 0xFFFFFFFF;
+
+protected:
+    void run() override;
+
+private:
+    platform::MonitorConfigApi& m_api;
+};
+
+class clsCapabilitiesLengthThread : public QThread {
+public:
+    explicit clsCapabilitiesLengthThread(platform::MonitorConfigApi& api);
+
+    int bResult = 0;
+    int m_bStop = 0;
+    QElapsedTimer m_timer;
+    platform::PhysicalMonitorHandle m_hPhysicalMonitor = 0;
+    quint32 m_dwLength = 0xFFFFFFFF;
+
+protected:
+    void run() override;
+
+private:
+    platform::MonitorConfigApi& m_api;
+};
+
+}  // namespace orvane
