@@ -1,0 +1,71 @@
+// Turning one display: MonitorInventory::RotateDesktop and SupportedMonitor::Rotate.
+#include <QDebug>
+
+#include "orvane/monitor/MonitorInventory.h"
+#include "orvane/monitor/SupportedMonitorList.h"
+
+namespace orvane {
+
+namespace {
+constexpr std::uint32_t kRotationFields = platform::DM_DISPLAYORIENTATION | platform::DM_PELSWIDTH |
+                                          platform::DM_PELSHEIGHT | platform::DM_DISPLAYFREQUENCY;
+static_assert(kRotationFields == 0x00580080, "fields of a rotation request");
+
+bool IsPortrait(int orientation)
+{
+    return orientation == platform::DMDO_90 || orientation == platform::DMDO_270;
+}
+}  // namespace
+
+int MonitorInventory::RotateDesktop(const std::string& deviceName, int newOrientation, int width, int height,
+                                    double frequency)
+{
+    platform::DisplayApi& display = m_platform.Display();
+    platform::DisplaySettings settings;
+    if (!display.EnumDisplaySettings(deviceName, platform::ENUM_REGISTRY_SETTINGS, settings))
+        return 0;
+    settings.fields = kRotationFields;
+    const int current = static_cast<int>(settings.orientation);
+    if (newOrientation == current)
+        return 1;
+    settings.displayFrequency = static_cast<std::uint32_t>(static_cast<int>(frequency));
+
+    // Landscape gets the native size, portrait the native size turned; any
+    // pair involving 180 degrees keeps the stored size.
+    if (IsPortrait(current) && newOrientation == platform::DMDO_DEFAULT) {
+        settings.pelsWidth = static_cast<std::uint32_t>(width);
+        settings.pelsHeight = static_cast<std::uint32_t>(height);
+    } else if ((current == platform::DMDO_DEFAULT || IsPortrait(current)) && IsPortrait(newOrientation)) {
+        settings.pelsWidth = static_cast<std::uint32_t>(height);
+        settings.pelsHeight = static_cast<std::uint32_t>(width);
+    }
+    settings.orientation = static_cast<std::uint32_t>(newOrientation);
+
+    if (display.ChangeDisplaySettingsEx(deviceName, settings, platform::CDS_UPDATEREGISTRY) !=
+        platform::DISP_CHANGE_SUCCESSFUL)
+        return 0;
+    for (DisplayMonitorInfo& record : m_displays) {
+        if (record.deviceName == deviceName)
+            record.orientation = newOrientation;
+    }
+    return 1;
+}
+
+bool SupportedMonitor::Rotate(int newOrientation)
+{
+    const int x = identity.NativeWidth();
+    const int y = identity.NativeHeight();
+    int bestFrequency = 0;
+    for (const DisplayModeInfo& mode : displayModes) {
+        const bool matches = (mode.width == x && mode.height == y) || (mode.width == y && mode.height == x);
+        if (!matches)
+            continue;
+        qDebug() << "bits:" << mode.bitsPerPel << " frequency:" << mode.frequency
+                 << " fixedOutput:" << mode.fixedOutput;
+        if (mode.frequency > bestFrequency)
+            bestFrequency = mode.frequency;
+    }
+    return m_pInventory->RotateDesktop(deviceName, newOrientation, x, y, bestFrequency) != 0;
+}
+
+}  // namespace orvane

@@ -1,0 +1,188 @@
+#include "orvane/monitor/VcpAccess.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+#include <algorithm>
+
+namespace orvane {
+
+namespace {
+constexpr qint64 kReadLimitMs = 2000;
+constexpr qint64 kWriteLimitMs = 1000;
+constexpr unsigned long kStepMs = 100;
+constexpr unsigned long kFailedReadPauseMs = 300;
+constexpr quint32 kNoValue = 0xFFFFFFFF;
+
+// A QThread destroyed while running aborts the process. Workers still inside
+// a monitor call when the access object goes (normally at process exit) are
+// therefore left to the operating system instead of being deleted.
+template <typename Worker>
+void ReleaseIfRunning(std::unique_ptr<Worker>& worker)
+{
+    if (worker && worker->isRunning())
+        (void)worker.release();
+}
+}  // namespace
+
+VcpAccess::VcpAccess(platform::MonitorConfigApi& api)
+    : m_api(api),
+      m_pGetVcpThread(std::make_unique<clsGetVcpThread>(api)),
+      m_pSetVcpThread(std::make_unique<clsSetVcpThread>(api)),
+      m_pCapabilitiesLengthThread(std::make_unique<clsCapabilitiesLengthThread>(api))
+{
+}
+
+VcpAccess::~VcpAccess()
+{
+    ReleaseIfRunning(m_pGetVcpThread);
+    ReleaseIfRunning(m_pSetVcpThread);
+    ReleaseIfRunning(m_pCapabilitiesLengthThread);
+    for (auto& worker : m_abandoned)
+        ReleaseIfRunning(worker);
+}
+
+clsGetVcpThread& VcpAccess::GetVcpThread()
+{
+    return *m_pGetVcpThread;
+}
+
+clsSetVcpThread& VcpAccess::SetVcpThread()
+{
+    return *m_pSetVcpThread;
+}
+
+clsCapabilitiesLengthThread& VcpAccess::CapabilitiesLengthThread()
+{
+    return *m_pCapabilitiesLengthThread;
+}
+
+int VcpAccess::AbandonedInFlight() const
+{
+    return static_cast<int>(std::count_if(m_abandoned.begin(), m_abandoned.end(),
+                                          [](const auto& worker) { return worker->isRunning(); }));
+}
+
+void VcpAccess::ReapAbandoned()
+{
+    m_abandoned.erase(std::remove_if(m_abandoned.begin(), m_abandoned.end(),
+                                     [](const auto& worker) { return !worker->isRunning(); }),
+                      m_abandoned.end());
+}
+
+bool VcpAccess::IsAbandonedInFlight(platform::PhysicalMonitorHandle hPhysicalMonitor) const
+{
+    return std::any_of(m_abandoned.begin(), m_abandoned.end(), [&](const auto& worker) {
+        return worker->isRunning() && worker->m_hPhysicalMonitor == hPhysicalMonitor;
+    });
+}
+
+void VcpAccess::PrepareGetWorker()
+{
+    // A worker that was abandoned may still be inside its call and write its
+    // late answer; it keeps its own object and the next read gets a new one.
+    if (m_pGetVcpThread->isRunning()) {
+        const int stop = m_pGetVcpThread->m_bStop;
+        m_abandoned.push_back(std::move(m_pGetVcpThread));
+        m_pGetVcpThread = std::make_unique<clsGetVcpThread>(m_api);
+        m_pGetVcpThread->m_bStop = stop;
+        return;
+    }
+    clsGetVcpThread& worker = *m_pGetVcpThread;
+    worker.bResult = 0;
+    worker.m_bTimeout = 0;
+    worker.m_timer.invalidate();
+    worker.m_hPhysicalMonitor = 0;
+    worker.m_byCode = 0xFF;
+    worker.m_dwCurrent = kNoValue;
+    worker.m_dwMax = kNoValue;
+}
+
+bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quint8 code, quint32& current,
+                          quint32& maximum)
+{
+    qDebug() << "Get Vcp Thread Start";
+    ReapAbandoned();
+    PrepareGetWorker();
+    clsGetVcpThread& worker = *m_pGetVcpThread;
+    worker.m_hPhysicalMonitor = hPhysicalMonitor;
+    worker.m_byCode = code;
+    worker.bResult = 0;
+    worker.m_bTimeout = 0;
+    worker.m_dwCurrent = kNoValue;
+    worker.m_dwMax = kNoValue;
+
+    if (IsAbandonedInFlight(hPhysicalMonitor)) {
+        // The monitor has not answered an earlier read yet; asking again would
+        // only pile up threads behind it. Counts as a timed-out read.
+        worker.m_bTimeout = 1;
+        current = kNoValue;
+        maximum = kNoValue;
+        qDebug() << "Get Vcp Thread Busy , earlier read still pending, hphysicalMonitor"
+                 << reinterpret_cast<void*>(hPhysicalMonitor);
+        return false;
+    }
+
+    worker.start(QThread::InheritPriority);
+    worker.m_timer.start();
+    while (worker.isRunning()) {
+        if (worker.m_timer.elapsed() > kReadLimitMs || worker.m_bStop) {
+            worker.m_bTimeout = 1;
+            {
+                QMutexLocker lock(&worker.m_resultLock);
+                current = worker.m_dwCurrent;
+                maximum = worker.m_dwMax;
+            }
+            qDebug() << "Get Vcp Thread Abort , m_bStop=" << worker.m_bStop;
+            return worker.m_bStop != 0;
+        }
+        // Returns at once when the worker ends, so a read costs the monitor's
+        // answer time and not a whole step.
+        worker.wait(kStepMs);
+    }
+
+    if (worker.bResult && worker.m_dwCurrent != kNoValue && worker.m_dwMax != kNoValue) {
+        current = worker.m_dwCurrent;
+        maximum = worker.m_dwMax;
+        qDebug() << "Get Vcp Thread Success , current value=" << current;
+        return true;
+    }
+    QThread::msleep(kFailedReadPauseMs);
+    qDebug() << "Get Vcp Thread Done. bResult : " << worker.bResult;
+    return false;
+}
+
+bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quint8 code, quint32 value)
+{
+    clsSetVcpThread& worker = *m_pSetVcpThread;
+    QElapsedTimer watchdog;
+    watchdog.start();
+    // An earlier write that outlived its limit is still inside its call. The
+    // worker is not restarted under it: this write waits for it within its own
+    // limit and only then makes its call, so it never reports the earlier
+    // write's result as its own.
+    while (worker.isRunning()) {
+        if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
+            worker.exit(0);
+            return worker.m_bStop != 0;
+        }
+        worker.wait(kStepMs);
+    }
+
+    worker.m_hPhysicalMonitor = hPhysicalMonitor;
+    worker.m_byCode = code;
+    worker.m_dwValue = value;
+    worker.bResult = 0;
+    worker.start(QThread::InheritPriority);
+    worker.m_timer.start();
+    while (worker.isRunning()) {
+        if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
+            worker.exit(0);
+            return worker.m_bStop != 0;
+        }
+        worker.wait(kStepMs);
+    }
+    return worker.bResult != 0;
+}
+
+}  // namespace orvane

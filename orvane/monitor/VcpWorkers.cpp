@@ -1,0 +1,55 @@
+#include "orvane/monitor/VcpWorkers.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace orvane {
+
+namespace {
+constexpr quint32 MC_SET_PARAMETER = 1;
+}
+
+clsGetVcpThread::clsGetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {}
+
+void clsGetVcpThread::run()
+{
+    platform::PhysicalMonitorHandle handle;
+    quint8 code;
+    {
+        QMutexLocker lock(&m_resultLock);
+        handle = m_hPhysicalMonitor;
+        code = m_byCode;
+    }
+    quint32 codeType = MC_SET_PARAMETER;
+    quint32 current = 0xFFFFFFFF;
+    quint32 maximum = 0xFFFFFFFF;
+    // The call may outlive the runner's interest; it writes into locals so a
+    // late answer only ever lands in this worker's own fields.
+    const int result = m_api.GetVCPFeatureAndVCPFeatureReply(handle, code, &codeType, &current, &maximum);
+    {
+        QMutexLocker lock(&m_resultLock);
+        m_dwCurrent = current;
+        m_dwMax = maximum;
+        bResult = result;
+    }
+    qDebug() << "Get VCP opcode :" << static_cast<int>(code) << " current value :" << current << " Max Value :"
+             << maximum << " result :" << result << " hphysicalMonitor " << reinterpret_cast<void*>(handle);
+}
+
+clsSetVcpThread::clsSetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {}
+
+void clsSetVcpThread::run()
+{
+    bResult = m_api.SetVCPFeature(m_hPhysicalMonitor, m_byCode, m_dwValue);
+}
+
+clsCapabilitiesLengthThread::clsCapabilitiesLengthThread(platform::MonitorConfigApi& api) : m_api(api) {}
+
+void clsCapabilitiesLengthThread::run()
+{
+    quint32 length = 0xFFFFFFFF;
+    bResult = m_api.GetCapabilitiesStringLength(m_hPhysicalMonitor, &length);
+    m_dwLength = length;
+}
+
+}  // namespace orvane
