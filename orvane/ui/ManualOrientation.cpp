@@ -1,0 +1,106 @@
+// Pinning the current monitor to an orientation, and choosing which monitor
+// the tray menu works on.
+#include <QAction>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMetaObject>
+
+#include "orvane/monitor/MonitorInventory.h"
+#include "orvane/monitor/SupportedMonitorList.h"
+#include "orvane/ui/MainWindow.h"
+
+namespace orvane {
+
+void MainWindow::slotSetOrientation()
+{
+    auto* action = qobject_cast<QAction*>(sender());
+    if (!action)
+        return;
+    qDebug() << "manaul rotation";
+    // After a reload that found no supported monitor there is nothing to turn.
+    if (!HasCurrentMonitor())
+        return;
+    const int k = m_monitors.inventory.m_nCurrentMonitor;
+    SupportedMonitor& monitor = Monitor(k);
+    if (action == m_pAutoAction) {
+        ApplyPivotValue(k);
+        m_pOrientationMode[k] = 0;
+        return;
+    }
+    if (action == m_pCCW90Action) {
+        monitor.Rotate(platform::DMDO_270);
+        m_pOrientationMode[k] = 3;
+    } else if (action == m_pCW90Action) {
+        monitor.Rotate(platform::DMDO_90);
+        m_pOrientationMode[k] = 2;
+    } else if (action == m_pLandscapeAction) {
+        monitor.Rotate(platform::DMDO_DEFAULT);
+        m_pOrientationMode[k] = 1;
+    }
+    SetTrayIconFile(QCoreApplication::applicationDirPath() + "/icon/icon_landscape_64.png");
+    ShowStatusUnknown();
+}
+
+void MainWindow::slotMonitorChanged(int n)
+{
+    if (n == m_nMonitorIndex)
+        return;
+    const int count = m_monitors.inventory.m_nSupportedCount;
+    if (count <= 0)
+        return;
+    if (n < count)
+        m_nMonitorIndex = n;
+    m_monitors.inventory.SelectMonitor(m_nMonitorIndex);
+    UpdateMonitorState();
+}
+
+void MainWindow::UpdateMonitorState()
+{
+    if (static_cast<std::size_t>(m_nMonitorIndex) < m_ppMonitorActions.size())
+        m_ppMonitorActions[static_cast<std::size_t>(m_nMonitorIndex)]->setChecked(true);
+    if (!HasCurrentMonitor())
+        return;
+    const int k = m_monitors.inventory.m_nCurrentMonitor;
+    SupportedMonitor& monitor = Monitor(k);
+    const int stored = monitor.orientation;
+    if (monitor.valueTable[0].valid) {
+        m_pStatusAction->setEnabled(true);
+        m_pAutoAction->setEnabled(true);
+        if (m_pOrientationMode[k] == 0) {
+            m_pAutoAction->setChecked(true);
+        } else if (stored == platform::DMDO_270) {
+            m_pCCW90Action->setChecked(true);
+        } else if (stored == platform::DMDO_90) {
+            m_pCW90Action->setChecked(true);
+        } else if (stored == platform::DMDO_DEFAULT) {
+            m_pLandscapeAction->setChecked(true);
+        }
+    } else {
+        ShowStatusUnknown();
+        if (stored == platform::DMDO_270)
+            m_pCCW90Action->setChecked(true);
+        else if (stored == platform::DMDO_90)
+            m_pCW90Action->setChecked(true);
+        else
+            m_pLandscapeAction->setChecked(true);
+    }
+}
+
+void MainWindow::InitMonitorSelection()
+{
+    const int count = m_monitors.inventory.m_nSupportedCount;
+    if (count <= 0)
+        return;
+    if (m_nMonitorIndex < count && static_cast<std::size_t>(m_nMonitorIndex) < m_ppMonitorActions.size()) {
+        m_ppMonitorActions[static_cast<std::size_t>(m_nMonitorIndex)]->setChecked(true);
+        return;
+    }
+    qDebug() << "shouldn't crash ..";
+    if (m_nMonitorIndex != 0) {
+        m_nMonitorIndex = 0;
+        m_monitors.inventory.SelectMonitor(0);
+        UpdateMonitorState();
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,12 @@
+#include "orvane/app/RunAtStartup.h"
+#include "orvane/monitor/MonitorInventory.h"
+#include "orvane/ui/MainWindow.h"
+
+namespace orvane {
+
+void MainWindow::slotRegAddDel(bool checked)
+{
+    SetRunAtStartup(m_monitors.platform.System(), m_monitors.inventory.ModulePath(), checked);
+}
+
+}  // namespace orvane

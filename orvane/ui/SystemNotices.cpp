@@ -1,0 +1,68 @@
+// Sleep and resume pause and restart the polling; display, work-area and
+// device changes are only logged: the next tick's count check picks up
+// monitors that came or went.
+#include <QDebug>
+#include <QTimer>
+
+#include "orvane/monitor/VcpAccess.h"
+#include "orvane/ui/MainWindow.h"
+
+#ifdef Q_OS_WIN
+#include "platform/win32/qt/NativeNotice.h"
+#endif
+
+namespace orvane {
+
+void MainWindow::HandleSystemNotice(const platform::SystemNotice& notice)
+{
+    switch (notice.message) {
+    case platform::WM_POWERBROADCAST:
+        if (notice.wParam == platform::PBT_APMSUSPEND) {
+            if (m_pTimer)
+                m_pTimer->stop();
+            m_monitors.vcp.CapabilitiesLengthThread().m_bStop = 1;
+            qDebug() << "**********************************Power Suspend";
+        } else if (notice.wParam == platform::PBT_APMRESUMESUSPEND) {
+            if (m_pTimer)
+                m_pTimer->start();
+            m_monitors.vcp.CapabilitiesLengthThread().m_bStop = 0;
+            qDebug() << "**********************************Power Resume";
+        }
+        break;
+    case platform::WM_SETTINGCHANGE:
+        qDebug() << "**********************************WM_SETTINGCHANGE";
+        if (notice.wParam == platform::SPI_SETWORKAREA)
+            qDebug() << "**********************************SPI_SETWORKAREA";
+        break;
+    case platform::WM_DISPLAYCHANGE:
+        qDebug() << "**********************************Display Change";
+        break;
+    case platform::WM_DEVICECHANGE:
+        qDebug() << "**********************************Device Change";
+        if (notice.wParam == platform::DBT_DEVICEARRIVAL)
+            qDebug() << "**********************************DBT_DEVICEARRIVAL";
+        else if (notice.wParam == platform::DBT_DEVICEREMOVECOMPLETE)
+            qDebug() << "**********************************DBT_DEVICEREMOVECOMPLETE";
+        break;
+    default:
+        break;
+    }
+}
+
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, long* result)
+{
+    Q_UNUSED(result);
+#ifdef Q_OS_WIN
+    if (qstrcmp(eventType, "windows_generic_MSG") != 0)
+        return false;
+    platform::SystemNotice notice;
+    if (platform::win32::NoticeFromNativeMessage(message, notice))
+        HandleSystemNotice(notice);
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+#endif
+    return false;
+}
+
+}  // namespace orvane

@@ -1,0 +1,11 @@
+#include "orvane/ui/MainWindow.h"
+#include "orvane/update/UpdateCheck.h"
+
+namespace orvane {
+
+void MainWindow::slotCheckUpdate()
+{
+    m_updateCheck->Run(m_strSiteUrl);
+}
+
+}  // namespace orvane
