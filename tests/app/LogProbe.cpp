@@ -1,0 +1,36 @@
+// A stand-in program for the log and settings tests: it starts the log the
+// way the programs do, emits one message of each type and ends either
+// orderly (post-routines run) or through an immediate exit.
+//   log-probe orvane|renovo orderly|exit
+//   log-probe site            prints the "Others/Site" flag
+#include <QCoreApplication>
+#include <QDebug>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/Log.h"
+#include "common/Settings.h"
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "site") == 0) {
+        std::printf("%s\n", orvane::ReadTestSiteFlag() ? "test" : "production");
+        return 0;
+    }
+    if (argc < 3)
+        return 2;
+    orvane::InitLog(std::strcmp(argv[1], "renovo") == 0 ? orvane::LogFlavor::Renovo : orvane::LogFlavor::Orvane);
+    qAddPostRoutine(orvane::CloseLogFile);
+    qDebug() << "Download...";
+    qInfo() << "an info line";
+    qWarning() << "a warning line";
+    qCritical() << "a critical line";
+    qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93");
+    if (std::strcmp(argv[2], "exit") == 0)
+        std::exit(0);
+    return 0;
+}
