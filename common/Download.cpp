@@ -1,0 +1,159 @@
+#include "common/Download.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+namespace orvane {
+
+void DownloadCancel::Cancel()
+{
+    if (m_bCancelled)
+        return;
+    m_bCancelled = true;
+    emit cancelled();
+}
+
+int DownloadStallLimitMs()
+{
+    bool ok = false;
+    const int fromEnv = qEnvironmentVariableIntValue("ORVANE_DOWNLOAD_STALL_MS", &ok);
+    return ok && fromEnv > 0 ? fromEnv : 60000;
+}
+
+namespace {
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* reply) const
+    {
+        // Abort first: deleting a running reply would still emit finished()
+        // into a loop that is already gone.
+        if (reply->isRunning())
+            reply->abort();
+        delete reply;
+    }
+};
+
+// Why a finished reply is not a complete download, or empty when it is.
+QString TransferProblem(QNetworkReply& reply, qint64 received, bool stalled, bool cancelled)
+{
+    if (cancelled)
+        return QStringLiteral("download cancelled");
+    if (stalled)
+        return QStringLiteral("no data for %1 ms").arg(DownloadStallLimitMs());
+    if (!reply.isFinished())
+        return QStringLiteral("download interrupted");
+    if (reply.error() != QNetworkReply::NoError)
+        return reply.errorString();
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() != 200)
+        return QStringLiteral("HTTP status %1").arg(status.toInt());
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() != received)
+        return QStringLiteral("received %1 of %2 bytes").arg(received).arg(length.toLongLong());
+    return {};
+}
+
+}  // namespace
+
+bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* cancel)
+{
+    if (cancel && cancel->IsCancelled()) {
+        qDebug() << "Failure" << QStringLiteral("download cancelled");
+        return false;
+    }
+
+    QEventLoop loop;
+    QNetworkAccessManager manager;
+    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager.get(request));
+
+    // The body goes to a staged file beside the target; only commit() puts it
+    // in place, so a failed transfer never touches an existing file.
+    QSaveFile file(localPath);
+    file.setDirectWriteFallback(false);
+    bool fileOpen = false;
+    QString writeProblem;
+    qint64 received = 0;
+    bool stalled = false;
+
+    QTimer stallTimer;
+    stallTimer.setSingleShot(true);
+    stallTimer.setInterval(DownloadStallLimitMs());
+
+    auto drain = [&]() {
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty())
+            return;
+        received += chunk.size();
+        if (!writeProblem.isEmpty())
+            return;
+        if (!fileOpen) {
+            fileOpen = file.open(QIODevice::WriteOnly);
+            if (!fileOpen) {
+                writeProblem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
+                return;
+            }
+        }
+        if (file.write(chunk) != chunk.size())
+            writeProblem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
+    };
+
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&]() {
+        stallTimer.start();
+        drain();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &stallTimer,
+                     [&stallTimer]() { stallTimer.start(); });
+    QObject::connect(&stallTimer, &QTimer::timeout, &loop, [&]() {
+        stalled = true;
+        reply->abort();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QPointer<DownloadCancel> cancelGuard(cancel);
+    if (cancel)
+        QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&]() { reply->abort(); });
+
+    stallTimer.start();
+    if (!reply->isFinished())
+        loop.exec();
+    stallTimer.stop();
+    if (reply->isFinished())
+        drain();
+
+    // The loop also ends when the application quits underneath it; a reply
+    // that has not finished then is a cut-short download.
+    const bool cancelled = cancelGuard && cancelGuard->IsCancelled();
+    QString problem = TransferProblem(*reply, received, stalled, cancelled);
+    if (problem.isEmpty()) {
+        qDebug() << "Download...";
+        if (!fileOpen && writeProblem.isEmpty()) {
+            // An empty body: the file is still created (and emptied).
+            fileOpen = file.open(QIODevice::WriteOnly);
+            if (!fileOpen)
+                writeProblem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
+        }
+        if (writeProblem.isEmpty() && !file.commit())
+            writeProblem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
+        problem = writeProblem;
+        if (problem.isEmpty()) {
+            qDebug() << "ok";
+            return true;
+        }
+    }
+    if (fileOpen)
+        file.cancelWriting();
+    qDebug() << "Failure" << problem;
+    return false;
+}
+
+}  // namespace orvane

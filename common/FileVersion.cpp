@@ -1,0 +1,25 @@
+#include "common/FileVersion.h"
+
+#include <QDebug>
+#include <QFile>
+
+namespace orvane {
+
+QString ReadFileVersion(platform::SystemApi& system, const QString& path)
+{
+    std::uint32_t ms = 0;
+    std::uint32_t ls = 0;
+    switch (system.ReadFileVersion(path.toUtf8().toStdString(), ms, ls)) {
+    case platform::VersionRead::NoVersionInfo:
+        qDebug() << "error in GetFileVersionInfo";
+        return {};
+    case platform::VersionRead::NoFixedInfo:
+        qDebug() << "error in VerQueryValue";
+        return {};
+    case platform::VersionRead::Ok:
+        break;
+    }
+    return QStringLiteral("%1.%2.%3.%4").arg(ms >> 16).arg(ms & 0xFFFF).arg(ls >> 16).arg(ls & 0xFFFF);
+}
+
+}  // namespace orvane

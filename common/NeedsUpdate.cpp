@@ -1,0 +1,88 @@
+#include "common/NeedsUpdate.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <array>
+
+namespace orvane {
+
+namespace {
+
+std::array<int, 4> VersionParts(const QString& text)
+{
+    std::array<int, 4> parts{0, 0, 0, 0};
+    const QStringList items = text.split('.', Qt::KeepEmptyParts);
+    for (int i = 0; i < 4 && i < items.size(); ++i) {
+        bool ok = false;
+        const int value = items.at(i).toInt(&ok, 10);
+        parts[static_cast<std::size_t>(i)] = ok ? value : 0;
+    }
+    return parts;
+}
+
+void MakeOneLevel(const QString& path)
+{
+    QDir dir(path);
+    if (!dir.exists())
+        dir.mkdir(path);
+}
+
+}  // namespace
+
+int CompareVersion(const QString& manifestVersion, const QString& installedVersion)
+{
+    const auto m = VersionParts(manifestVersion);
+    const auto i = VersionParts(installedVersion);
+    if (m == i)
+        return 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (i[k] < m[k])
+            return 1;
+    }
+    return -1;
+}
+
+bool NeedsUpdate(const ManifestEntry& entry, const QString& installDir, const VersionReader& readVersion)
+{
+    const QString installed = InstalledPath(entry, installDir);
+    const QFileInfo info(installed);
+    if (!info.exists())
+        return true;
+    if (!entry.fileVersion.isEmpty())
+        return CompareVersion(entry.fileVersion, readVersion(installed)) == 1;
+    const QDateTime modified = info.lastModified();
+    qDebug() << modified;
+    const QDateTime listed = ParseFileDate(entry.fileDate);
+    if (listed.isValid() && modified < listed)
+        return true;
+    return info.size() != static_cast<qint64>(ParseFileSize(entry.fileSize));
+}
+
+void LogUpdateDecision(const QString& installedPath, bool needsUpdate)
+{
+    qDebug() << installedPath << "  " << needsUpdate;
+}
+
+void CreateEntryFolders(const ManifestEntry& entry, const QString& installDir, const QString& workDir)
+{
+    MakeOneLevel(installDir + entry.subDir);
+    MakeOneLevel(workDir + entry.subDir);
+}
+
+EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir,
+                        const VersionReader& readVersion)
+{
+    const QString problem = EntryProblem(entry);
+    if (!problem.isEmpty()) {
+        qDebug() << "Refused manifest entry:" << problem;
+        return EntryVerdict::Refused;
+    }
+    CreateEntryFolders(entry, installDir, workDir);
+    qDebug() << ParseFileDate(entry.fileDate);
+    return NeedsUpdate(entry, installDir, readVersion) ? EntryVerdict::OutOfDate : EntryVerdict::UpToDate;
+}
+
+}  // namespace orvane

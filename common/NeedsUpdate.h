@@ -1,0 +1,39 @@
+// The per-file test of the update manifest: is the installed copy missing or
+// out of date?
+#pragma once
+
+#include <QString>
+
+#include "common/FileVersion.h"
+#include "common/ManifestEntry.h"
+
+namespace orvane {
+
+// Manifest version against installed version, component by component over
+// four parts (missing or non-numeric parts count as 0): 0 when all are equal,
+// 1 when any installed part is lower, else -1. Not an ordering: installed
+// 2.0.0.0 against 1.5.0.0 gives 1.
+int CompareVersion(const QString& manifestVersion, const QString& installedVersion);
+
+// True when the installed file is missing; else, with a version in the
+// manifest, when CompareVersion gives 1; else when the installed file is
+// older than the manifest date or differs in size. A date that does not parse
+// leaves the decision to the size.
+bool NeedsUpdate(const ManifestEntry& entry, const QString& installDir, const VersionReader& readVersion);
+
+// The decision line: "<installed path in quotes>" "  " true|false.
+void LogUpdateDecision(const QString& installedPath, bool needsUpdate);
+
+// Creates installation folder + subDir and working folder + subDir, one level
+// each, where missing.
+void CreateEntryFolders(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
+
+enum class EntryVerdict { UpToDate, OutOfDate, Refused };
+
+// The walk's step for one entry: refuses (and logs) an unsafe entry before
+// anything is created for it; otherwise creates its folders, logs its parsed
+// date and applies NeedsUpdate.
+EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir,
+                        const VersionReader& readVersion);
+
+}  // namespace orvane

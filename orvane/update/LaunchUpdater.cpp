@@ -1,0 +1,55 @@
+#include "orvane/update/LaunchUpdater.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char kExeSuffix[] = ".exe";
+#else
+constexpr const char kExeSuffix[] = "";
+#endif
+
+}  // namespace
+
+QString UpdaterPath(platform::SystemApi& system)
+{
+    const QString own = QString::fromStdString(system.ModuleFileName());
+    if (own.isEmpty())
+        return {};
+    // The folder decides, not the file name: a renamed program still finds
+    // its updater.
+    QString folder = own;
+    folder.replace('\\', '/');
+    folder = folder.left(folder.lastIndexOf('/'));
+    return folder + "/Renovo" + kExeSuffix;
+}
+
+QStringList UpdaterArguments(const QByteArray& siteUrl)
+{
+    return {QStringLiteral("Orvane") + kExeSuffix, QString::fromUtf8(siteUrl), QStringLiteral("ServerManifest.xml")};
+}
+
+bool LaunchUpdater(platform::SystemApi& system, const QByteArray& siteUrl)
+{
+    const QString updater = UpdaterPath(system);
+    if (updater.isEmpty() || !QFileInfo::exists(updater)) {
+        qDebug() << "Updater not found:" << updater;
+        return false;
+    }
+    std::vector<std::string> args;
+    for (const QString& argument : UpdaterArguments(siteUrl))
+        args.push_back(argument.toStdString());
+    const bool started = system.StartElevated(updater.toStdString(), args, platform::SW_SHOWNORMAL);
+    if (!started)
+        qDebug() << "Updater start failed:" << updater;
+    return started;
+}
+
+}  // namespace orvane

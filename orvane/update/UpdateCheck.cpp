@@ -1,0 +1,94 @@
+#include "orvane/update/UpdateCheck.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QList>
+
+#include <cstdlib>
+
+#include "common/Download.h"
+#include "common/ManifestReader.h"
+#include "common/NeedsUpdate.h"
+#include "common/UpdateWorkDir.h"
+#include "common/UserPrompts.h"
+#include "orvane/update/LaunchUpdater.h"
+#include "orvane/update/ProgramVersion.h"
+
+namespace orvane {
+
+const char* const UpdateCheck::kNetworkFailedText = "Network connection is failed , please try to check later!";
+const char* const UpdateCheck::kLatestText = "Your software is latest!";
+const char* const UpdateCheck::kConfirmTitle = "Confirm to update new version ";
+const char* const UpdateCheck::kConfirmText =
+    "The new software version is available.<br/> Do you want to update to the latest version?";
+const char* const UpdateCheck::kLaunchFailedText =
+    "The updater could not be started, so nothing was updated. Please try again later.";
+
+UpdateCheck::UpdateCheck(platform::SystemApi& system, UserPrompts& prompts, std::function<void()> exitProcess)
+    : m_system(system), m_prompts(prompts), m_exitProcess(std::move(exitProcess))
+{
+    if (!m_exitProcess)
+        m_exitProcess = []() { std::exit(0); };
+}
+
+void UpdateCheck::Run(const QByteArray& siteUrl)
+{
+    // The download and the boxes keep the event loop turning, so the menu
+    // action can fire again inside a running check.
+    if (m_bRunning)
+        return;
+    m_bRunning = true;
+    RunOnce(siteUrl);
+    m_bRunning = false;
+}
+
+void UpdateCheck::RunOnce(const QByteArray& siteUrl)
+{
+    const QString workDir = UpdateWorkDir();
+    if (!QDir(workDir).exists())
+        QDir().mkdir(workDir);
+    const QString localManifest = workDir + "/ServerManifest.xml";
+    if (QFile::exists(localManifest))
+        QFile::remove(localManifest);
+
+    if (!DownloadFile(QString::fromUtf8(siteUrl) + "ServerManifest.xml", localManifest)) {
+        m_prompts.Information(QStringLiteral("Orvane"), kNetworkFailedText);
+        return;
+    }
+
+    QList<ManifestEntry> entries;
+    if (ReadManifest(localManifest, m_prompts, entries) == ManifestRead::OpenError)
+        return;
+
+    const QString installDir =
+        m_strInstallDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_strInstallDir;
+    const VersionReader readVersion = [this](const QString& path) {
+        int major = 0, minor = 0, build = 0, revision = 0;
+        return ReadFileVersion(m_system, path, major, minor, build, revision, 4);
+    };
+    bool outOfDate = false;
+    for (const ManifestEntry& entry : entries) {
+        if (JudgeEntry(entry, installDir, workDir, readVersion) == EntryVerdict::OutOfDate) {
+            LogUpdateDecision(InstalledPath(entry, installDir), true);
+            outOfDate = true;
+            break;
+        }
+    }
+
+    if (!outOfDate) {
+        m_prompts.Information(QStringLiteral("Orvane"), kLatestText);
+        return;
+    }
+    if (!m_prompts.Question(kConfirmTitle, kConfirmText))
+        return;
+    if (!LaunchUpdater(m_system, siteUrl)) {
+        // Ending now would leave the user with neither the program nor an
+        // update.
+        m_prompts.Warning(QStringLiteral("Orvane"), kLaunchFailedText);
+        return;
+    }
+    m_exitProcess();
+}
+
+}  // namespace orvane

@@ -1,0 +1,64 @@
+// The updater's dialog and its run: fetch the manifest, bring every listed
+// file up to date, report, start the program again and end.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+#include "common/ManifestEntry.h"
+#include "platform/Platform.h"
+#include "renovo/RenovoClass.h"
+
+class QShowEvent;
+class QTimer;
+
+namespace orvane {
+
+class DownloadCancel;
+class UserPrompts;
+
+class Renovo : public QDialog {
+    Q_OBJECT
+public:
+    Renovo(platform::SystemApi& system, UserPrompts& prompts, QWidget* parent = nullptr);
+    ~Renovo() override;
+
+    QString m_strManifestName;
+    QString m_strSiteUrl;
+    QString m_strRestartProgram;
+
+    // Where the installed files live; the updater's own folder by default.
+    void SetInstallDir(const QString& installDir) { m_strInstallDir = installDir; }
+    // How the process ends after a run; the C runtime's exit(0) by default.
+    void SetExitProcess(std::function<void()> exitProcess) { m_exitProcess = std::move(exitProcess); }
+
+    bool IsRunning() const { return m_bRunning; }
+
+public slots:
+    void slotUpdate();
+    // While a run is active, closing the dialog cancels the rest of the run
+    // instead of closing it under the run's feet.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void UpdateEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
+    bool IsUpdaterItself(const ManifestEntry& entry) const;
+    void RestartProgram();
+    QString InstallDir() const;
+
+    RenovoClass ui;
+    QTimer* m_pStartTimer = nullptr;
+    DownloadCancel* m_pCancel = nullptr;
+    platform::SystemApi& m_system;
+    UserPrompts& m_prompts;
+    std::function<void()> m_exitProcess;
+    QString m_strInstallDir;
+    bool m_bRunning = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,35 @@
+#include "renovo/RenovoEntry.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include "common/Log.h"
+#include "common/UserPrompts.h"
+#include "platform/Platform.h"
+#include "renovo/Renovo.h"
+
+namespace orvane {
+
+int RenovoMain(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    InitLog(LogFlavor::Renovo);
+    qAddPostRoutine(CloseLogFile);
+
+    const auto prompts = CreateUserPrompts();
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 4) {
+        prompts->Warning(QStringLiteral("Renovo"), QStringLiteral("Server connect failed, can't update SW."));
+        return 0;
+    }
+
+    Renovo dialog(platform::ProcessPlatform().System(), *prompts);
+    dialog.m_strRestartProgram = args.at(1);
+    dialog.m_strSiteUrl = args.at(2);
+    dialog.m_strManifestName = args.at(3);
+    dialog.show();
+    app.exec();
+    return 0;
+}
+
+}  // namespace orvane

@@ -1,0 +1,117 @@
+#include "renovo/UnpackFile.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include <zlib.h>
+
+#include <array>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kChunk = 64 * 1024;
+
+class Inflater {
+public:
+    Inflater() { m_ok = inflateInit(&m_stream) == Z_OK; }
+    ~Inflater()
+    {
+        if (m_ok)
+            inflateEnd(&m_stream);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    bool Ok() const { return m_ok; }
+    z_stream& Stream() { return m_stream; }
+
+private:
+    z_stream m_stream{};
+    bool m_ok = false;
+};
+
+// Why the stream could not be unpacked, or empty on success.
+QString Inflate(QFile& in, QFile& out, qint64 declared)
+{
+    Inflater inflater;
+    if (!inflater.Ok())
+        return QStringLiteral("zlib could not start");
+    z_stream& zs = inflater.Stream();
+    std::array<unsigned char, kChunk> input{};
+    std::array<unsigned char, kChunk> output{};
+    qint64 total = 0;
+    int ret = Z_OK;
+    do {
+        const qint64 read = in.read(reinterpret_cast<char*>(input.data()), kChunk);
+        if (read < 0)
+            return QStringLiteral("cannot read the packed file");
+        if (read == 0)
+            return QStringLiteral("packed data is cut short");
+        zs.next_in = input.data();
+        zs.avail_in = static_cast<uInt>(read);
+        do {
+            zs.next_out = output.data();
+            zs.avail_out = kChunk;
+            ret = inflate(&zs, Z_NO_FLUSH);
+            if (ret == Z_NEED_DICT || ret == Z_DATA_ERROR || ret == Z_MEM_ERROR || ret == Z_STREAM_ERROR)
+                return QStringLiteral("packed data is corrupt");
+            const qint64 produced = kChunk - static_cast<qint64>(zs.avail_out);
+            total += produced;
+            // A header that understates the content must not let the data
+            // grow without bound.
+            if (total > declared)
+                return QStringLiteral("unpacks to more than the declared %1 bytes").arg(declared);
+            if (out.write(reinterpret_cast<const char*>(output.data()), produced) != produced)
+                return QStringLiteral("cannot write \"%1\": %2").arg(out.fileName(), out.errorString());
+        } while (zs.avail_out == 0 && ret != Z_STREAM_END);
+    } while (ret != Z_STREAM_END);
+    if (total != declared)
+        return QStringLiteral("unpacks to %1 bytes, %2 declared").arg(total).arg(declared);
+    return {};
+}
+
+}  // namespace
+
+bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize)
+{
+    QFile in(packedPath);
+    if (!in.open(QIODevice::ReadOnly)) {
+        qDebug() << "Unpack failed:" << packedPath << in.errorString();
+        return false;
+    }
+    const QByteArray header = in.read(4);
+    if (header.size() < 4) {
+        qDebug() << "Unpack failed:" << packedPath << "has no length header";
+        return false;
+    }
+    const qint64 declared = (qint64(quint8(header[0])) << 24) | (qint64(quint8(header[1])) << 16)
+        | (qint64(quint8(header[2])) << 8) | qint64(quint8(header[3]));
+    if (declared > kMaxUnpackedSize) {
+        qDebug() << "Unpack failed:" << packedPath << "declares" << declared << "bytes, above the limit";
+        return false;
+    }
+    if (expectedSize >= 0 && declared != expectedSize) {
+        qDebug() << "Unpack failed:" << packedPath << "declares" << declared << "bytes, the manifest"
+                 << expectedSize;
+        return false;
+    }
+
+    QFile out(unpackedPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug() << "Unpack failed:" << unpackedPath << out.errorString();
+        return false;
+    }
+    // qCompress writes an empty input as the bare header.
+    const QString problem = (declared == 0 && in.atEnd()) ? QString() : Inflate(in, out, declared);
+    if (problem.isEmpty() && out.flush()) {
+        out.close();
+        return true;
+    }
+    out.close();
+    out.remove();
+    qDebug() << "Unpack failed:" << packedPath << problem;
+    return false;
+}
+
+}  // namespace orvane

@@ -1,0 +1,6 @@
+#include "renovo/RenovoEntry.h"
+
+int main(int argc, char* argv[])
+{
+    return orvane::RenovoMain(argc, argv);
+}
