@@ -1,0 +1,2 @@
+/* Carries nothing but the version record orvane_embed_version adds. */
+int main(void) { return 0; }
