@@ -1,10 +1,57 @@
 #include "platform/sim/SimPlatform.h"
 
+#include <cstdio>
+
+#include "platform/sim/SimParts.h"
+
 namespace orvane::platform::sim {
 
-std::unique_ptr<Platform> CreateSimPlatform(const std::string&)
+namespace {
+
+class SimPlatform : public Platform {
+public:
+    explicit SimPlatform(std::shared_ptr<SimStore> store)
+        : m_gate(std::make_shared<CallGate>()),
+          m_display(store),
+          m_monitorConfig(store, m_gate),
+          m_registry(store),
+          m_system(store),
+          m_notices(store)
+    {
+    }
+    ~SimPlatform() override
+    {
+        // Monitor calls still blocked in a delay or a silence end now.
+        m_gate->Close();
+    }
+
+    const char* Name() const override { return "sim"; }
+    DisplayApi& Display() override { return m_display; }
+    MonitorConfigApi& MonitorConfig() override { return m_monitorConfig; }
+    DeviceRegistry& Registry() override { return m_registry; }
+    SystemApi& System() override { return m_system; }
+    NoticeSource& Notices() override { return m_notices; }
+
+private:
+    std::shared_ptr<CallGate> m_gate;
+    SimDisplayApi m_display;
+    SimMonitorConfig m_monitorConfig;
+    SimRegistry m_registry;
+    SimSystem m_system;
+    SimNotices m_notices;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath)
 {
-    return nullptr;
+    std::string error;
+    auto store = SimStore::Open(descriptionPath, &error);
+    if (!store) {
+        std::fprintf(stderr, "simulation: %s\n", error.c_str());
+        return nullptr;
+    }
+    return std::make_unique<SimPlatform>(std::move(store));
 }
 
 }  // namespace orvane::platform::sim

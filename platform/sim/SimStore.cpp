@@ -1,0 +1,171 @@
+#include "platform/sim/SimStore.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <atomic>
+#include <thread>
+
+namespace orvane::platform::sim {
+
+namespace {
+
+// Holds the exclusive lock of "<path>.lock" for its lifetime.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path) : m_fd(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
+    {
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+bool WriteAtomically(const std::string& path, const QByteArray& bytes, std::string* error)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++counter);
+    QFile file(QString::fromStdString(temp));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = "cannot write " + temp;
+        file.remove();
+        return false;
+    }
+    file.close();
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        if (error)
+            *error = "cannot replace " + path;
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SimStore::FileKey::operator==(const FileKey& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size && mtimeNs == other.mtimeNs &&
+           ctimeNs == other.ctimeNs;
+}
+
+std::optional<QJsonObject> ReadDescription(const std::string& path, std::string* error)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = "cannot open " + path;
+        return std::nullopt;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        if (error)
+            *error = path + ": " + parseError.errorString().toStdString() + " at offset " +
+                     std::to_string(parseError.offset);
+        return std::nullopt;
+    }
+    return document.object();
+}
+
+SimStore::SimStore(std::string path) : m_path(std::move(path)) {}
+
+std::shared_ptr<SimStore> SimStore::Open(const std::string& path, std::string* error)
+{
+    std::shared_ptr<SimStore> store(new SimStore(path));
+    FileKey key;
+    auto state = store->Load(error, key);
+    if (!state)
+        return nullptr;
+    store->m_state = std::move(state);
+    store->m_key = key;
+    return store;
+}
+
+bool SimStore::StatFile(FileKey& key) const
+{
+    struct stat info {};
+    if (::stat(m_path.c_str(), &info) != 0)
+        return false;
+    key.device = info.st_dev;
+    key.inode = info.st_ino;
+    key.size = info.st_size;
+    key.mtimeNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    key.ctimeNs = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
+    return true;
+}
+
+std::shared_ptr<const SimState> SimStore::Load(std::string* error, FileKey& key) const
+{
+    // The key is taken before reading: a change racing with the read shows
+    // up as a new key at the next call and is read then.
+    if (!StatFile(key)) {
+        if (error)
+            *error = "cannot open " + m_path;
+        return nullptr;
+    }
+    const auto root = ReadDescription(m_path, error);
+    if (!root)
+        return nullptr;
+    auto state = ParseState(*root, error);
+    if (!state)
+        return nullptr;
+    return std::make_shared<const SimState>(std::move(*state));
+}
+
+std::shared_ptr<const SimState> SimStore::Snapshot()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    FileKey key;
+    if (StatFile(key) && !(key == m_key)) {
+        FileKey loadedKey;
+        if (auto state = Load(nullptr, loadedKey)) {
+            m_state = std::move(state);
+            m_key = loadedKey;
+        }
+    }
+    return m_state;
+}
+
+bool SimStore::Mutate(const std::function<bool(QJsonObject&, std::string*)>& change, std::string* error)
+{
+    FileLock fileLock(m_path);
+    if (!fileLock.Held()) {
+        if (error)
+            *error = "cannot lock " + m_path + ".lock";
+        return false;
+    }
+    auto root = ReadDescription(m_path, error);
+    if (!root)
+        return false;
+    if (!change(*root, error))
+        return false;
+    // Whatever the change did must still describe a valid simulation.
+    if (!ParseState(*root, error))
+        return false;
+    if (!WriteAtomically(m_path, QJsonDocument(*root).toJson(QJsonDocument::Indented), error))
+        return false;
+    Snapshot();
+    return true;
+}
+
+}  // namespace orvane::platform::sim

@@ -1,0 +1,26 @@
+#include <QJsonArray>
+
+#include "platform/sim/SimParts.h"
+
+namespace orvane::platform::sim {
+
+bool SimSystem::StartElevated(const std::string& file, const std::vector<std::string>& args, int showCommand)
+{
+    QJsonArray argList;
+    for (const std::string& arg : args)
+        argList.append(QString::fromStdString(arg));
+    m_store->Mutate(
+        [&](QJsonObject& root, std::string*) {
+            QJsonArray starts = root.value("elevatedStarts").toArray();
+            starts.append(QJsonObject{{"file", QString::fromStdString(file)}, {"args", argList}, {"show", showCommand}});
+            root["elevatedStarts"] = starts;
+            return true;
+        },
+        nullptr);
+    const auto state = m_store->Snapshot();
+    if (!state->performElevatedStarts)
+        return state->elevatedStartResult;
+    return LinuxSystem::StartElevated(file, args, showCommand);
+}
+
+}  // namespace orvane::platform::sim
