@@ -1,76 +1,68 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QDebug>
+#include <QString>
+
+#include "platform/linux/DdcMonitorConfig.h"
+#include "platform/linux/DdcMonitors.h"
+#include "platform/linux/DrmConnectors.h"
+#include "platform/linux/LibDdcutil.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/MonitorDevices.h"
+#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/SessionKind.h"
+#include "platform/linux/SessionNotices.h"
+#include "platform/linux/X11Displays.h"
+#include "platform/linux/XlibRandrServer.h"
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
 
-// Until the display and DDC/CI backends are in place the real platform finds
-// no displays and no monitors; the program then takes its unsupported path.
-class NoDisplays : public DisplayApi {
-public:
-    bool EnumDisplayMonitors(const std::function<bool(DisplayHandle)>&) override { return true; }
-    bool GetMonitorInfo(DisplayHandle, DisplayInfo&) override { return false; }
-    DisplayHandle MonitorFromPoint(std::int32_t, std::int32_t) override { return 0; }
-    bool EnumDisplayDevices(const std::string*, std::uint32_t, DisplayDevice&) override { return false; }
-    bool EnumDisplaySettings(const std::string&, std::int32_t, DisplaySettings&) override { return false; }
-    std::int32_t ChangeDisplaySettingsEx(const std::string&, const DisplaySettings&, std::uint32_t) override
-    {
-        return DISP_CHANGE_FAILED;
-    }
-};
-
-class NoMonitors : public MonitorConfigApi {
-public:
-    bool GetNumberOfPhysicalMonitorsFromHMONITOR(DisplayHandle, std::uint32_t* count) override
-    {
-        *count = 0;
-        return false;
-    }
-    bool GetPhysicalMonitorsFromHMONITOR(DisplayHandle, std::uint32_t, std::vector<PhysicalMonitor>&) override
-    {
-        return false;
-    }
-    int GetVCPFeatureAndVCPFeatureReply(PhysicalMonitorHandle, std::uint8_t, std::uint32_t*, std::uint32_t*,
-                                        std::uint32_t*) override
-    {
-        return 0;
-    }
-    int SetVCPFeature(PhysicalMonitorHandle, std::uint8_t, std::uint32_t) override { return 0; }
-    int GetCapabilitiesStringLength(PhysicalMonitorHandle, std::uint32_t*) override { return 0; }
-};
-
-class NoRegistry : public DeviceRegistry {
-public:
-    std::vector<std::string> ChildGroups(const std::string&) override { return {}; }
-    std::optional<std::string> StringValue(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::vector<std::uint8_t>> BinaryValue(const std::string&, const std::string&) override
-    {
-        return {};
-    }
-};
-
-class NoNotices : public NoticeSource {
-public:
-    void Subscribe(std::function<void(const SystemNotice&)>) override {}
-};
+std::unique_ptr<XlibRandrServer> ConnectDisplayServer()
+{
+    const SessionKind kind = ClassifySession(ReadSessionEnvironment());
+    std::string why = kind.why;
+    std::unique_ptr<XlibRandrServer> server;
+    if (kind.tryX11)
+        server = XlibRandrServer::Connect(nullptr, &why);
+    if (!server)
+        qWarning().noquote() << "Display backend: none," << QString::fromStdString(why)
+                             << "- no display can be rotated";
+    return server;
+}
 
 class LinuxPlatform : public Platform {
 public:
+    LinuxPlatform()
+        : m_server(ConnectDisplayServer()),
+          m_library(CreateLibDdcutil()),
+          m_ddc(*m_library),
+          m_displays(m_server.get(), kDrmClassRoot),
+          m_devices(m_displays, m_ddc, m_directory),
+          m_monitors(m_devices, m_ddc),
+          m_notices(m_server != nullptr, kDrmClassRoot)
+    {
+        m_displays.SetMonitorDevices(&m_devices);
+    }
+
     const char* Name() const override { return "linux"; }
-    DisplayApi& Display() override { return m_display; }
+    DisplayApi& Display() override { return m_displays; }
     MonitorConfigApi& MonitorConfig() override { return m_monitors; }
-    DeviceRegistry& Registry() override { return m_registry; }
+    DeviceRegistry& Registry() override { return m_directory; }
     SystemApi& System() override { return m_system; }
     NoticeSource& Notices() override { return m_notices; }
 
 private:
-    NoDisplays m_display;
-    NoMonitors m_monitors;
-    NoRegistry m_registry;
+    std::unique_ptr<XlibRandrServer> m_server;
+    std::unique_ptr<DdcLibrary> m_library;
+    DdcMonitors m_ddc;
+    MonitorDirectory m_directory;
+    X11Displays m_displays;
+    MonitorDevices m_devices;
+    DdcMonitorConfig m_monitors;
     LinuxSystem m_system;
-    NoNotices m_notices;
+    SessionNotices m_notices;
 };
 
 }  // namespace

@@ -7,13 +7,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include "platform/linux/Autostart.h"
 #include "platform/version/VersionResource.h"
 
 namespace orvane::platform::linuxplatform {
@@ -36,12 +36,6 @@ std::string DirectoryOf(const std::string& path)
 constexpr std::uint64_t kUnixEpochFileTime = 116444736000000000ULL;
 
 }  // namespace
-
-std::string AutostartEntryPath()
-{
-    const std::string configHome = EnvOr("XDG_CONFIG_HOME", EnvOr("HOME", "") + "/.config");
-    return configHome + "/autostart/Orvane.desktop";
-}
 
 std::string LockFolder()
 {
@@ -74,13 +68,7 @@ InstanceLock LinuxSystem::AcquireSingleInstance(const std::string& name)
 
 bool LinuxSystem::IsRunAtStartup()
 {
-    std::ifstream in(AutostartEntryPath());
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("Exec=", 0) == 0 && line.find_first_not_of(" \t", 5) != std::string::npos)
-            return true;
-    }
-    return false;
+    return AutostartEntryPresent();
 }
 
 bool LinuxSystem::StartElevated(const std::string& file, const std::vector<std::string>& args, int)

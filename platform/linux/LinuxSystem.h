@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/linux/Autostart.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -16,10 +17,6 @@ public:
     VersionRead ReadFileVersion(const std::string& path, std::uint32_t& fileVersionMS,
                                 std::uint32_t& fileVersionLS) override;
 };
-
-// Where the autostart entry of the program lives:
-// $XDG_CONFIG_HOME/autostart/Orvane.desktop (default ~/.config).
-std::string AutostartEntryPath();
 
 // Folder of the per-user single-instance locks: $XDG_RUNTIME_DIR, else the
 // temporary folder.

@@ -1,0 +1,23 @@
+// DdcLibrary over libddcutil, loaded at run time: the library writes notices
+// to standard output as soon as it is loaded, so loading and detection run
+// with standard output captured and the text goes to the log instead. A
+// machine without the library, without I2C devices or without permission on
+// them gets no DDC/CI monitors and one log line saying why.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/linux/DdcLibrary.h"
+
+namespace orvane::platform::linuxplatform {
+
+// Folder of the I2C device nodes; tests point it elsewhere.
+constexpr const char kDevFolder[] = "/dev";
+
+// Why DDC/CI cannot work with the I2C device nodes in devFolder, or empty.
+std::string I2cAccessProblem(const std::string& devFolder = kDevFolder);
+
+std::unique_ptr<DdcLibrary> CreateLibDdcutil();
+
+}  // namespace orvane::platform::linuxplatform

@@ -1,0 +1,57 @@
+// The monitor devices of each display output and the physical monitors
+// behind them, joined by EDID: an output's monitor device is active when a
+// DDC/CI display shows the same EDID, and the physical monitors of the
+// output are those DDC/CI displays in the same order. A monitor that does
+// not answer DDC/CI (a laptop panel, say) is listed but not active, so the
+// count of active devices and of physical monitors agree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/linux/DdcMonitors.h"
+#include "platform/linux/Edid.h"
+#include "platform/linux/MonitorDirectory.h"
+
+namespace orvane::platform::linuxplatform {
+
+// DISPLAY_DEVICE_ATTACHED of a monitor device, DISPLAY_DEVICE_PRIMARY_DEVICE of an adapter.
+constexpr std::uint32_t kMonitorAttached = 0x00000002;
+constexpr std::uint32_t kPrimaryDevice = 0x00000004;
+
+struct ActiveOutput {
+    DisplayHandle handle = 0;
+    std::string name;
+    bool primary = false;
+    Edid edid;  // empty when the monitor's EDID cannot be read
+};
+
+// The outputs that show part of the desktop, in enumeration order.
+class OutputSource {
+public:
+    virtual ~OutputSource() = default;
+    virtual std::vector<ActiveOutput> ActiveOutputs() = 0;
+};
+
+class MonitorDevices {
+public:
+    MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, MonitorDirectory& directory);
+
+    std::vector<DisplayDevice> Adapters();
+    std::vector<DisplayDevice> DevicesOf(const std::string& output);
+    std::vector<PhysicalMonitor> PhysicalOf(DisplayHandle display);
+
+private:
+    struct Join {
+        std::vector<ActiveOutput> outputs;
+        std::vector<std::vector<std::size_t>> ddcOfOutput;
+    };
+    Join Current();
+
+    OutputSource& m_outputs;
+    DdcMonitors& m_ddc;
+    MonitorDirectory& m_directory;
+};
+
+}  // namespace orvane::platform::linuxplatform

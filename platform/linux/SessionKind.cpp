@@ -1,0 +1,40 @@
+#include "platform/linux/SessionKind.h"
+
+#include <cstdlib>
+
+namespace orvane::platform::linuxplatform {
+
+namespace {
+std::string Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+}  // namespace
+
+SessionEnvironment ReadSessionEnvironment()
+{
+    return SessionEnvironment{Env("XDG_SESSION_TYPE"), Env("WAYLAND_DISPLAY"), Env("DISPLAY"),
+                              Env("XDG_CURRENT_DESKTOP")};
+}
+
+SessionKind ClassifySession(const SessionEnvironment& environment)
+{
+    SessionKind kind;
+    const bool wayland = environment.sessionType == "wayland" ||
+                         (environment.sessionType != "x11" && !environment.waylandDisplay.empty());
+    if (wayland) {
+        const std::string desktop = environment.desktop.empty() ? "this desktop" : environment.desktop;
+        kind.why = "Wayland sessions (" + desktop +
+                   ") are not yet supported: the desktop cannot be rotated; log on with an X11 session";
+        return kind;
+    }
+    if (environment.display.empty()) {
+        kind.why = "no X display (DISPLAY is not set)";
+        return kind;
+    }
+    kind.tryX11 = true;
+    return kind;
+}
+
+}  // namespace orvane::platform::linuxplatform

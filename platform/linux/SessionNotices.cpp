@@ -1,0 +1,30 @@
+#include "platform/linux/SessionNotices.h"
+
+#include <QDBusConnection>
+
+#include "platform/linux/DrmWatcher.h"
+#include "platform/linux/SleepWatcher.h"
+#include "platform/linux/X11EventWatcher.h"
+
+namespace orvane::platform::linuxplatform {
+
+SessionNotices::SessionNotices(bool useX11, std::string drmRoot) : m_useX11(useX11), m_drmRoot(std::move(drmRoot)) {}
+
+SessionNotices::~SessionNotices() = default;
+
+void SessionNotices::Subscribe(std::function<void(const SystemNotice&)> sink)
+{
+    m_sink = std::move(sink);
+    if (m_sleep)
+        return;  // already listening; the new sink takes over
+    const auto forward = [this](const SystemNotice& notice) {
+        if (m_sink)
+            m_sink(notice);
+    };
+    m_sleep = std::make_unique<SleepWatcher>(QDBusConnection::systemBus(), forward);
+    if (m_useX11)
+        m_x11 = std::make_unique<X11EventWatcher>(nullptr, forward);
+    m_drm = std::make_unique<DrmWatcher>(m_drmRoot, forward);
+}
+
+}  // namespace orvane::platform::linuxplatform

@@ -1,0 +1,33 @@
+// The session's notices for the program: sleep and wake-up, display,
+// work-area and monitor changes. The watchers are made on the subscribing
+// thread, so the sink runs there, from its event loop.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace orvane::platform::linuxplatform {
+
+class SleepWatcher;
+class X11EventWatcher;
+class DrmWatcher;
+
+class SessionNotices : public NoticeSource {
+public:
+    // useX11: whether the session's displays are an X server's.
+    SessionNotices(bool useX11, std::string drmRoot);
+    ~SessionNotices() override;
+    void Subscribe(std::function<void(const SystemNotice&)> sink) override;
+
+private:
+    bool m_useX11;
+    std::string m_drmRoot;
+    std::function<void(const SystemNotice&)> m_sink;
+    std::unique_ptr<SleepWatcher> m_sleep;
+    std::unique_ptr<X11EventWatcher> m_x11;
+    std::unique_ptr<DrmWatcher> m_drm;
+};
+
+}  // namespace orvane::platform::linuxplatform
