@@ -59,8 +59,10 @@ clsCapabilitiesLengthThread& VcpAccess::CapabilitiesLengthThread()
 
 int VcpAccess::AbandonedInFlight() const
 {
-    return static_cast<int>(std::count_if(m_abandoned.begin(), m_abandoned.end(),
-                                          [](const auto& worker) { return worker->isRunning(); }));
+    // Outside RunGetVcp a running current worker is one that was abandoned.
+    const int current = m_pGetVcpThread->isRunning() ? 1 : 0;
+    return current + static_cast<int>(std::count_if(m_abandoned.begin(), m_abandoned.end(),
+                                                    [](const auto& worker) { return worker->isRunning(); }));
 }
 
 void VcpAccess::ReapAbandoned()

@@ -1,0 +1,86 @@
+// Shared pieces of the monitor-access tests: a Qt application for the worker
+// threads, a capture of the debug lines, a scriptable monitor interface and
+// simulated platforms written to scratch files.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace orvane::test {
+
+// Collects every Qt message (from any thread) while alive.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList Lines() const;
+    bool Contains(const QString& line) const;
+    // Index of the first line equal to line at or after from; -1 when none.
+    int IndexOf(const QString& line, int from = 0) const;
+    int CountStartingWith(const QString& prefix) const;
+};
+
+// A monitor interface whose VCP calls answer as the test says, optionally
+// blocking until released.
+class ScriptedMonitorConfig : public platform::MonitorConfigApi {
+public:
+    ~ScriptedMonitorConfig() override { Release(); }
+
+    int getResult = 1;
+    std::uint32_t current = 3;
+    std::uint32_t maximum = 4;
+    int setResult = 1;
+    // Handles whose calls block until Release().
+    std::atomic<platform::PhysicalMonitorHandle> blockedHandle{0};
+    std::atomic<int> getCalls{0};
+    std::atomic<int> setCalls{0};
+    std::atomic<int> blockedNow{0};
+
+    void Release();
+
+    bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle, std::uint32_t*) override { return false; }
+    bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle, std::uint32_t,
+                                         std::vector<platform::PhysicalMonitor>&) override
+    {
+        return false;
+    }
+    int GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMonitorHandle monitor, std::uint8_t code,
+                                        std::uint32_t* codeType, std::uint32_t* current,
+                                        std::uint32_t* maximum) override;
+    int SetVCPFeature(platform::PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override;
+    int GetCapabilitiesStringLength(platform::PhysicalMonitorHandle, std::uint32_t*) override { return 0; }
+
+private:
+    void BlockIfAsked(platform::PhysicalMonitorHandle monitor);
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_open = false;
+};
+
+// A description file in a scratch folder and the simulated platform over it.
+struct SimSetup {
+    QString path;
+    std::unique_ptr<platform::Platform> platform;
+};
+
+SimSetup MakeSim(const QJsonObject& description);
+SimSetup MakeSimFromExample(const QString& name);
+
+// Building blocks of descriptions.
+QJsonObject SimDisplay(const QString& name, int left, int width, int height);
+QJsonObject SimMonitor(const QString& id, const QString& display, int productCode, int width, int height,
+                       const QString& instance);
+
+// Runs an orvane-sim command in this process.
+int SimCommand(const QString& path, const QStringList& args);
+
+}  // namespace orvane::test

@@ -1,0 +1,178 @@
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include "monitor/MonitorTestSupport.h"
+#include "orvane/monitor/VcpAccess.h"
+#include "support/TestSupport.h"
+
+namespace orvane {
+namespace {
+
+using test::LogCapture;
+using test::ScriptedMonitorConfig;
+using test::WaitFor;
+
+constexpr platform::PhysicalMonitorHandle kMonitor = 0x101;
+constexpr platform::PhysicalMonitorHandle kOther = 0x102;
+
+class VcpAccessTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        // Blocked calls end before the scripted interface goes away.
+        config.Release();
+        EXPECT_TRUE(WaitFor([&] { return config.blockedNow == 0 && vcp.AbandonedInFlight() == 0 &&
+                                         !vcp.SetVcpThread().isRunning(); },
+                            5000));
+    }
+
+    ScriptedMonitorConfig config;
+    VcpAccess vcp{config};
+    LogCapture log;
+};
+
+TEST_F(VcpAccessTest, WorkersStartWithNoValues)
+{
+    EXPECT_EQ(vcp.GetVcpThread().bResult, 0);
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 0);
+    EXPECT_EQ(vcp.GetVcpThread().m_byCode, 0xFF);
+    EXPECT_EQ(vcp.GetVcpThread().m_dwCurrent, 0xFFFFFFFFu);
+    EXPECT_EQ(vcp.GetVcpThread().m_dwMax, 0xFFFFFFFFu);
+    EXPECT_EQ(vcp.SetVcpThread().m_dwValue, 0xFFFFFFFFu);
+    EXPECT_EQ(vcp.CapabilitiesLengthThread().m_dwLength, 0xFFFFFFFFu);
+    EXPECT_EQ(vcp.m_nFailCountA, 0);
+    EXPECT_EQ(vcp.m_nFailCountB, 0);
+}
+
+TEST_F(VcpAccessTest, GoodReadStoresBothValuesAndLogsSuccess)
+{
+    quint32 current = 0;
+    quint32 maximum = 0;
+    EXPECT_TRUE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_EQ(current, 3u);
+    EXPECT_EQ(maximum, 4u);
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 0);
+    const int start = log.IndexOf("Get Vcp Thread Start");
+    const int call = log.IndexOf("Get VCP opcode : 170  current value : 3  Max Value : 4  result : 1  "
+                                 "hphysicalMonitor  0x101");
+    const int success = log.IndexOf("Get Vcp Thread Success , current value= 3");
+    EXPECT_GE(start, 0);
+    EXPECT_GT(call, start);
+    EXPECT_GT(success, call);
+}
+
+TEST_F(VcpAccessTest, FailedAnswersAreNotGoodReads)
+{
+    config.getResult = 0;
+    quint32 current = 7;
+    quint32 maximum = 7;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_GE(timer.elapsed(), 300);  // the pause after a failed read
+    EXPECT_EQ(current, 7u) << "out values are left alone on failure";
+    const int call = log.IndexOf("Get VCP opcode : 170  current value : 3  Max Value : 4  result : 0  "
+                                 "hphysicalMonitor  0x101");
+    EXPECT_GE(call, 0);
+    EXPECT_GT(log.IndexOf("Get Vcp Thread Done. bResult :  0"), call);
+
+    // Success reported with the maximum missing still counts as failed.
+    config.getResult = 1;
+    config.maximum = 0xFFFFFFFF;
+    EXPECT_FALSE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_TRUE(log.Contains("Get Vcp Thread Done. bResult :  1"));
+    EXPECT_EQ(log.CountStartingWith("Get Vcp Thread Success"), 0);
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 0);
+}
+
+TEST_F(VcpAccessTest, SilentMonitorIsAbandonedNotKilledAndNotAskedAgainMeanwhile)
+{
+    config.blockedHandle = kMonitor;
+    quint32 current = 0;
+    quint32 maximum = 0;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_GE(elapsed, 2000);
+    EXPECT_LT(elapsed, 5000);
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 1);
+    EXPECT_EQ(current, 0xFFFFFFFFu);
+    EXPECT_EQ(maximum, 0xFFFFFFFFu);
+    EXPECT_GT(log.IndexOf("Get Vcp Thread Abort , m_bStop= 0"), log.IndexOf("Get Vcp Thread Start"));
+    EXPECT_EQ(vcp.AbandonedInFlight(), 1);
+
+    // The same monitor fails at once while its call is still out; no second
+    // thread piles up behind it.
+    timer.restart();
+    EXPECT_FALSE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(config.getCalls, 1);
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 1);
+    EXPECT_EQ(log.CountStartingWith("Get Vcp Thread Busy"), 1);
+
+    // Other monitors are read as usual.
+    EXPECT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 0);
+    EXPECT_EQ(vcp.GetVcpThread().m_hPhysicalMonitor, kOther);
+
+    // The late answer lands in the abandoned worker only.
+    config.current = 99;
+    config.Release();
+    ASSERT_TRUE(WaitFor([&] { return vcp.AbandonedInFlight() == 0; }, 3000));
+    EXPECT_EQ(vcp.GetVcpThread().m_dwCurrent, 3u);
+    EXPECT_TRUE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_EQ(current, 99u);
+    EXPECT_EQ(config.getCalls, 3);
+}
+
+TEST_F(VcpAccessTest, StopFlagAbandonsAtOnceAndReportsTrue)
+{
+    config.blockedHandle = kMonitor;
+    vcp.GetVcpThread().m_bStop = 1;
+    quint32 current = 0;
+    quint32 maximum = 0;
+    EXPECT_TRUE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    EXPECT_TRUE(log.Contains("Get Vcp Thread Abort , m_bStop= 1"));
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 1);
+    // The flag survives the new worker that the next read needs.
+    EXPECT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    EXPECT_EQ(vcp.GetVcpThread().m_bStop, 1);
+}
+
+TEST_F(VcpAccessTest, WriteReportsThePlatformResult)
+{
+    EXPECT_TRUE(vcp.RunSetVcp(kMonitor, 0xCA, 4));
+    config.setResult = 0;
+    EXPECT_FALSE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
+    EXPECT_EQ(config.setCalls, 2);
+    EXPECT_EQ(vcp.SetVcpThread().m_dwValue, 5u);
+    EXPECT_TRUE(log.Lines().isEmpty()) << "writes log nothing";
+}
+
+TEST_F(VcpAccessTest, HangingWriteTimesOutAndTheNextWriteWaitsForIt)
+{
+    config.blockedHandle = kMonitor;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(vcp.RunSetVcp(kMonitor, 0xCA, 4));
+    EXPECT_GE(timer.elapsed(), 1000);
+    EXPECT_LT(timer.elapsed(), 3000);
+
+    // Still running: the second write neither restarts the worker nor takes
+    // the first write's outcome as its own.
+    timer.restart();
+    EXPECT_FALSE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
+    EXPECT_GE(timer.elapsed(), 1000);
+    EXPECT_EQ(config.setCalls, 1);
+    EXPECT_EQ(vcp.SetVcpThread().m_dwValue, 4u);
+
+    config.Release();
+    ASSERT_TRUE(WaitFor([&] { return !vcp.SetVcpThread().isRunning(); }, 3000));
+    EXPECT_TRUE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
+    EXPECT_EQ(config.setCalls, 2);
+}
+
+}  // namespace
+}  // namespace orvane
