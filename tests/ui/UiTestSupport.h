@@ -1,0 +1,86 @@
+// A main window over a simulated platform, with its boxes answered, its
+// exits recorded and its log lines captured.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/UserPrompts.h"
+#include "orvane/monitor/MonitorContext.h"
+#include "orvane/monitor/MonitorInventory.h"
+#include "orvane/monitor/SupportedMonitorList.h"
+#include "orvane/monitor/VcpAccess.h"
+#include "orvane/ui/MainWindow.h"
+#include "platform/Platform.h"
+
+namespace orvane::test {
+
+struct Box {
+    QString title;
+    QString text;
+};
+
+// Records update-check boxes and answers questions with a set reply.
+class RecordingPrompts : public UserPrompts {
+public:
+    void Information(const QString& title, const QString& text) override { boxes.push_back({title, text}); }
+    bool Question(const QString& title, const QString& text) override
+    {
+        boxes.push_back({title, text});
+        return answerYes;
+    }
+    void Warning(const QString& title, const QString& text) override { boxes.push_back({title, text}); }
+    std::vector<Box> boxes;
+    bool answerYes = false;
+};
+
+// Captures every debug line emitted while it lives.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList Lines() const;
+    void Clear();
+    // Lines from the last "Timer start" on.
+    QStringList LastTick() const;
+    int Count(const QString& line) const;
+};
+
+// A platform that answers everything from a simulation but may override the
+// version words of executables.
+class Rig {
+public:
+    // Copies examples/sim/<example> to a scratch file; adjust() may edit the
+    // JSON text before the platform opens it.
+    explicit Rig(const QString& example, const std::function<void(QByteArray&)>& adjust = {});
+    ~Rig();
+
+    // orvane-sim commands against the live state; returns the tool's output.
+    std::string Sim(const std::vector<std::string>& args);
+    // The display's stored settings as the platform reports them.
+    platform::DisplaySettings Stored(const std::string& deviceName);
+    quint32 Vcp(int monitor, const char* code);
+
+    std::unique_ptr<MainWindow> MakeWindow();
+    void Tick(MainWindow& window);
+
+    QString statePath;
+    std::unique_ptr<platform::Platform> platform;
+    std::unique_ptr<VcpAccess> vcp;
+    std::unique_ptr<MonitorInventory> inventory;
+    std::unique_ptr<SupportedMonitorList> monitors;
+    std::unique_ptr<MonitorContext> context;
+    std::vector<Box> boxes;
+    std::vector<int> exits;
+    std::shared_ptr<RecordingPrompts> prompts = std::make_shared<RecordingPrompts>();
+    std::uint32_t versionMS = 0;
+    std::uint32_t versionLS = 0;
+    bool hasVersion = false;
+};
+
+}  // namespace orvane::test
