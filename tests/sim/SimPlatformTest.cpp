@@ -1,0 +1,224 @@
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include "monitor/MonitorTestSupport.h"
+#include "orvane/monitor/MonitorInventory.h"
+#include "orvane/monitor/SupportedMonitorList.h"
+#include "orvane/monitor/VcpAccess.h"
+#include "platform/sim/SimEdid.h"
+#include "platform/sim/SimPlatform.h"
+#include "support/TestSupport.h"
+
+namespace orvane {
+namespace {
+
+using test::MakeSim;
+using test::MakeSimFromExample;
+using test::SimCommand;
+using test::WaitFor;
+
+QJsonObject State(const QString& path)
+{
+    return QJsonDocument::fromJson(test::ReadFile(path)).object();
+}
+
+int RunTool(const QString& path, const QStringList& args, QByteArray* output = nullptr)
+{
+    QProcess tool;
+    tool.start(test::StageDir() + "/orvane-sim", QStringList{path} + args);
+    if (!tool.waitForFinished(10000))
+        return -1;
+    if (output)
+        *output = tool.readAllStandardOutput();
+    return tool.exitCode();
+}
+
+TEST(SimPlatformTest, ToolPivotIsSeenByAnotherInstanceOnItsNextRead)
+{
+    auto sim = MakeSimFromExample("one-4k.json");
+    ASSERT_TRUE(sim.platform);
+    VcpAccess vcp(sim.platform->MonitorConfig());
+    MonitorInventory inventory(*sim.platform, vcp);
+    SupportedMonitorList list(inventory, vcp, *sim.platform);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].ReadOrientation(), 1);
+
+    ASSERT_EQ(RunTool(sim.path, {"pivot", "uhd", "2"}), 0);
+    EXPECT_EQ(list[0].ReadOrientation(), 2);
+    QByteArray output;
+    ASSERT_EQ(RunTool(sim.path, {"get", "uhd", "0xAA"}, &output), 0);
+    EXPECT_EQ(output.trimmed(), "2");
+
+    // Writes and rotations from this process show up in the tool's view.
+    EXPECT_TRUE(list[0].SetVcp(0xCA, 4));
+    EXPECT_TRUE(list[0].Rotate(platform::DMDO_90));
+    ASSERT_EQ(RunTool(sim.path, {"show"}, &output), 0);
+    const QJsonObject shown = QJsonDocument::fromJson(output).object();
+    const QJsonObject write = shown.value("vcpWrites").toArray().at(0).toObject();
+    EXPECT_EQ(write.value("monitor").toString(), "uhd");
+    EXPECT_EQ(write.value("code").toString(), "0xCA");
+    EXPECT_EQ(write.value("value").toInt(), 4);
+    const QJsonObject display = shown.value("displays").toArray().at(0).toObject();
+    EXPECT_EQ(display.value("orientation").toInt(), 1);
+    EXPECT_EQ(display.value("width").toInt(), 2160);
+    EXPECT_EQ(display.value("rect").toArray().at(3).toInt(), 3840);
+
+    EXPECT_EQ(RunTool(sim.path, {"pivot", "nobody", "2"}), 1);
+    EXPECT_EQ(RunTool(sim.path, {"wobble"}), 2);
+}
+
+TEST(SimPlatformTest, SilencedMonitorBlocksOnlyItsOwnCallsUntilItSpeaks)
+{
+    auto sim = MakeSimFromExample("two-plus-unsupported.json");
+    VcpAccess vcp(sim.platform->MonitorConfig());
+    ASSERT_EQ(SimCommand(sim.path, {"silence", "qhd", "on"}), 0);
+    quint32 current = 0;
+    quint32 maximum = 0;
+    EXPECT_FALSE(vcp.RunGetVcp(257, 0xAA, current, maximum));
+    EXPECT_EQ(vcp.GetVcpThread().m_bTimeout, 1);
+    EXPECT_TRUE(vcp.RunGetVcp(258, 0xAA, current, maximum));
+    EXPECT_EQ(current, 1u);
+    ASSERT_EQ(SimCommand(sim.path, {"silence", "qhd", "off"}), 0);
+    ASSERT_TRUE(WaitFor([&] { return vcp.AbandonedInFlight() == 0; }, 3000));
+    EXPECT_TRUE(vcp.RunGetVcp(257, 0xAA, current, maximum));
+}
+
+TEST(SimPlatformTest, DestroyingThePlatformEndsBlockedCalls)
+{
+    auto sim = MakeSimFromExample("one-4k.json");
+    ASSERT_EQ(SimCommand(sim.path, {"silence", "uhd", "on"}), 0);
+    VcpAccess vcp(sim.platform->MonitorConfig());
+    quint32 current = 0;
+    quint32 maximum = 0;
+    vcp.GetVcpThread().m_bStop = 1;  // abandon at once
+    vcp.RunGetVcp(257, 0xAA, current, maximum);
+    ASSERT_EQ(vcp.AbandonedInFlight(), 1);
+    QElapsedTimer timer;
+    timer.start();
+    sim.platform.reset();
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(WaitFor([&] { return vcp.AbandonedInFlight() == 0; }, 3000));
+}
+
+TEST(SimPlatformTest, FailingAndUnpluggedMonitorsAnswerWithFailure)
+{
+    auto sim = MakeSimFromExample("two-plus-unsupported.json");
+    platform::MonitorConfigApi& config = sim.platform->MonitorConfig();
+    std::uint32_t type = 0, current = 0, maximum = 0;
+    EXPECT_EQ(config.GetVCPFeatureAndVCPFeatureReply(259, 0xAA, &type, &current, &maximum), 0)
+        << "feature the monitor lacks";
+    EXPECT_EQ(config.GetVCPFeatureAndVCPFeatureReply(259, 0x10, &type, &current, &maximum), 1);
+    ASSERT_EQ(SimCommand(sim.path, {"fail", "office", "on"}), 0);
+    EXPECT_EQ(config.GetVCPFeatureAndVCPFeatureReply(259, 0x10, &type, &current, &maximum), 0);
+    EXPECT_EQ(config.SetVCPFeature(259, 0x10, 1), 0);
+    ASSERT_EQ(SimCommand(sim.path, {"unplug", "#0x101"}), 0);
+    EXPECT_EQ(config.GetVCPFeatureAndVCPFeatureReply(257, 0x10, &type, &current, &maximum), 0);
+    std::uint32_t length = 0;
+    EXPECT_EQ(config.GetCapabilitiesStringLength(258, &length), 0);
+}
+
+TEST(SimPlatformTest, NoticesArriveInOrderOnTheSubscribingThread)
+{
+    auto sim = MakeSimFromExample("one-4k.json");
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "display"}), 0);  // before: not delivered
+    std::vector<platform::SystemNotice> seen;
+    sim.platform->Notices().Subscribe([&](const platform::SystemNotice& notice) { seen.push_back(notice); });
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "suspend"}), 0);
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "resume"}), 0);
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "0x219", "0x8004"}), 0);
+    ASSERT_TRUE(WaitFor([&] { return seen.size() >= 3; }, 3000));
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].message, platform::WM_POWERBROADCAST);
+    EXPECT_EQ(seen[0].wParam, platform::PBT_APMSUSPEND);
+    EXPECT_EQ(seen[1].wParam, platform::PBT_APMRESUMESUSPEND);
+    EXPECT_EQ(seen[2].message, platform::WM_DEVICECHANGE);
+    EXPECT_EQ(seen[2].wParam, platform::DBT_DEVICEREMOVECOMPLETE);
+}
+
+TEST(SimPlatformTest, ElevatedStartsAreRecorded)
+{
+    QJsonObject description = QJsonDocument::fromJson(test::ReadFile(test::SourceDir() + "/examples/sim/one-4k.json"))
+                                  .object();
+    description["performElevatedStarts"] = false;
+    auto sim = MakeSim(description);
+    EXPECT_TRUE(sim.platform->System().StartElevated("/opt/x/Renovo", {"Orvane", "http://site/", "M.xml"}, 1));
+    const QJsonObject start = State(sim.path).value("elevatedStarts").toArray().at(0).toObject();
+    EXPECT_EQ(start.value("file").toString(), "/opt/x/Renovo");
+    EXPECT_EQ(start.value("args").toArray().at(1).toString(), "http://site/");
+    EXPECT_FALSE(sim.platform->System().ModuleFileName().empty());
+}
+
+TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
+{
+    platform::sim::EdidFields fields;
+    fields.productCode = 0x4F12;
+    fields.width = 2560;
+    fields.height = 1080;
+    fields.serial = "HEX1";
+    const auto bytes = platform::sim::MakeEdid(fields);
+    unsigned sum = 0;
+    for (auto byte : bytes)
+        sum += byte;
+    EXPECT_EQ(sum % 256, 0u) << "checksum";
+    QString hex;
+    for (auto byte : bytes)
+        hex += QString("%1 ").arg(byte, 2, 16, QChar('0'));
+
+    QJsonObject description = State(test::SourceDir() + "/examples/sim/one-4k.json");
+    QJsonArray monitors = description.value("monitors").toArray();
+    QJsonObject monitor = monitors[0].toObject();
+    monitor["edid"] = hex;
+    monitors[0] = monitor;
+    description["monitors"] = monitors;
+    auto sim = MakeSim(description);
+    ASSERT_TRUE(sim.platform);
+    VcpAccess vcp(sim.platform->MonitorConfig());
+    MonitorInventory inventory(*sim.platform, vcp);
+    ASSERT_EQ(inventory.Monitors().size(), 1u);
+    EXPECT_EQ(inventory.Monitors()[0].identity.NativeWidth(), 2560);
+    EXPECT_EQ(inventory.Monitors()[0].identity.SerialNumber(), QByteArray("HEX1"));
+    EXPECT_TRUE(inventory.Monitors()[0].supported);
+    // Registry paths compare without regard to case.
+    EXPECT_EQ(sim.platform->Registry()
+                  .ChildGroups("hkey_local_machine\\system\\currentcontrolset\\enum\\display\\orv4f10")
+                  .size(),
+              1u);
+
+    monitor["edid"] = "00 ff zz";
+    monitors[0] = monitor;
+    description["monitors"] = monitors;
+    EXPECT_FALSE(MakeSim(description).platform);
+    monitor.remove("display");
+    monitors[0] = monitor;
+    description["monitors"] = monitors;
+    EXPECT_FALSE(MakeSim(description).platform);
+    const QString garbage = test::MakeScratchDir("bad") + "/bad.json";
+    test::WriteFile(garbage, "{ not json");
+    EXPECT_FALSE(platform::sim::CreateSimPlatform(garbage.toStdString()));
+    EXPECT_FALSE(platform::sim::CreateSimPlatform("/nonexistent/state.json"));
+    // A tool command that would break the description leaves it untouched.
+    EXPECT_EQ(SimCommand(sim.path, {"set", "uhd", "0x1FF", "1"}), 2);
+}
+
+TEST(SimPlatformTest, ConcurrentWritersLoseNothing)
+{
+    auto sim = MakeSimFromExample("one-4k.json");
+    platform::MonitorConfigApi& config = sim.platform->MonitorConfig();
+    ASSERT_EQ(SimCommand(sim.path, {"delay", "uhd", "0"}), 0);
+    QProcess tool;
+    tool.start("/bin/sh", {"-c", QString("for i in 1 2 3 4 5 6 7 8 9 10; do \"%1\" \"%2\" notice display; done")
+                                     .arg(test::StageDir() + "/orvane-sim", sim.path)});
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(config.SetVCPFeature(257, 0xCA, static_cast<std::uint32_t>(i)), 1);
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    const QJsonObject state = State(sim.path);
+    EXPECT_EQ(state.value("vcpWrites").toArray().size(), 10);
+    EXPECT_EQ(state.value("noticeSeq").toInt(), 10);
+}
+
+}  // namespace
+}  // namespace orvane
