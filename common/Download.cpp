@@ -91,6 +91,8 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     stallTimer.setInterval(DownloadStallLimitMs());
 
     auto drain = [&]() {
+        if (!reply->isOpen())
+            return;  // aborted
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty())
             return;
