@@ -79,6 +79,7 @@ TEST(SingleInstance, ANewStartAfterTheFirstEndedRuns)
     QFile::remove(install.tmp + "/Orvane_log.txt");
 
     auto again = install.Start();
+    ASSERT_TRUE(again->waitForStarted(5000));
     ASSERT_TRUE(WaitFor([&] { return install.Log().contains("Timer start"); }, 20000));
     EXPECT_EQ(again->state(), QProcess::Running);
     again->terminate();
