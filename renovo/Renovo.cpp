@@ -98,6 +98,7 @@ void Renovo::slotUpdate()
     if (!IsPlainName(m_strManifestName)) {
         qDebug() << "Refused manifest name" << m_strManifestName;
         m_bRunning = false;
+        emit runStopped();
         return;
     }
     const QString localManifest = workDir + "/" + m_strManifestName;
@@ -108,6 +109,7 @@ void Renovo::slotUpdate()
     QList<ManifestEntry> entries;
     if (ReadManifest(localManifest, m_prompts, entries) != ManifestRead::Ok) {
         m_bRunning = false;
+        emit runStopped();
         return;
     }
 

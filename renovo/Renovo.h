@@ -36,6 +36,11 @@ public:
 
     bool IsRunning() const { return m_bRunning; }
 
+signals:
+    // The run ended early (no manifest, or one that does not parse); the
+    // dialog stays open and idle until the user closes it.
+    void runStopped();
+
 public slots:
     void slotUpdate();
     // While a run is active, closing the dialog cancels the rest of the run

@@ -27,6 +27,10 @@ int RenovoMain(int argc, char* argv[])
     dialog.m_strRestartProgram = args.at(1);
     dialog.m_strSiteUrl = args.at(2);
     dialog.m_strManifestName = args.at(3);
+    // Unattended (ORVANE_AUTO_CONFIRM=1) nobody is there to close a dialog
+    // whose run stopped early.
+    if (qgetenv("ORVANE_AUTO_CONFIRM") == "1")
+        QObject::connect(&dialog, &Renovo::runStopped, &dialog, &QDialog::close, Qt::QueuedConnection);
     dialog.show();
     app.exec();
     return 0;
