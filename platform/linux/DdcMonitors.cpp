@@ -33,14 +33,20 @@ bool HasNewMonitor(const std::vector<Edid>& now, const std::vector<Edid>& before
 
 DdcMonitors::DdcMonitors(DdcLibrary& library) : m_library(library) {}
 
+void DdcMonitors::ReportAvailability()
+{
+    const std::string problem = m_library.Unavailable();
+    if (!problem.empty() && !m_reported)
+        qWarning().noquote() << "DDC/CI unavailable, no monitor can be read:" << QString::fromStdString(problem);
+    m_reported = m_reported || !problem.empty();
+}
+
 std::vector<DdcDisplayRecord> DdcMonitors::Displays(const std::vector<Edid>& outputEdids)
 {
     if (m_detected && !HasNewMonitor(outputEdids, m_outputsAtDetection))
         return m_displays;
-    const std::string problem = m_library.Unavailable();
-    if (!problem.empty()) {
-        if (!m_detected)
-            qWarning().noquote() << "DDC/CI unavailable, no monitor can be read:" << QString::fromStdString(problem);
+    if (!m_library.Unavailable().empty()) {
+        ReportAvailability();
         m_detected = true;
         m_outputsAtDetection = outputEdids;
         return m_displays;

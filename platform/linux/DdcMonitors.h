@@ -21,6 +21,10 @@ class DdcMonitors {
 public:
     explicit DdcMonitors(DdcLibrary& library);
 
+    // Logs, once, why no monitor can be reached over DDC/CI when that is so.
+    // Cheap: detection itself waits for the first look at the displays.
+    void ReportAvailability();
+
     // The DDC/CI displays, detected on first use. When the outputs now show
     // a monitor that was not attached at the last detection, detects again,
     // provided no call is running; the handles of the earlier detection then
@@ -58,6 +62,7 @@ private:
     std::vector<Edid> m_outputsAtDetection;
     std::size_t m_generation = 0;
     bool m_detected = false;
+    bool m_reported = false;
 };
 
 }  // namespace orvane::platform::linuxplatform

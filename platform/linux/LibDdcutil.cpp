@@ -61,12 +61,14 @@ void Resolve(void* library, const char* name, T& out)
 
 class LibDdcutil : public DdcLibrary {
 public:
+    explicit LibDdcutil(std::string devFolder) : m_devFolder(std::move(devFolder)) {}
+
     std::string Unavailable() override
     {
         std::lock_guard<std::mutex> lock(m_loadMutex);
         if (!m_checked) {
             m_checked = true;
-            m_problem = I2cAccessProblem();
+            m_problem = I2cAccessProblem(m_devFolder);
             if (m_problem.empty())
                 m_problem = Load();
         }
@@ -181,6 +183,7 @@ private:
         m_api.setFerr(nullptr);
     }
 
+    std::string m_devFolder;
     std::mutex m_loadMutex;
     bool m_checked = false;
     std::string m_problem;
@@ -212,9 +215,9 @@ std::string I2cAccessProblem(const std::string& devFolder)
     return {};
 }
 
-std::unique_ptr<DdcLibrary> CreateLibDdcutil()
+std::unique_ptr<DdcLibrary> CreateLibDdcutil(const std::string& devFolder)
 {
-    return std::make_unique<LibDdcutil>();
+    return std::make_unique<LibDdcutil>(devFolder);
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -18,6 +18,8 @@ constexpr const char kDevFolder[] = "/dev";
 // Why DDC/CI cannot work with the I2C device nodes in devFolder, or empty.
 std::string I2cAccessProblem(const std::string& devFolder = kDevFolder);
 
-std::unique_ptr<DdcLibrary> CreateLibDdcutil();
+// devFolder: where the I2C device nodes are looked for before the library
+// is loaded at all.
+std::unique_ptr<DdcLibrary> CreateLibDdcutil(const std::string& devFolder = kDevFolder);
 
 }  // namespace orvane::platform::linuxplatform

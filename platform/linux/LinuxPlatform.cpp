@@ -44,6 +44,7 @@ public:
           m_notices(m_server != nullptr, kDrmClassRoot)
     {
         m_displays.SetMonitorDevices(&m_devices);
+        m_ddc.ReportAvailability();
     }
 
     const char* Name() const override { return "linux"; }

@@ -1,0 +1,217 @@
+// Run at log-on through Kestrun, the single-instance lock across real
+// processes, and Orvane itself on this machine's real platform.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <signal.h>
+
+#include "platform/linux/Autostart.h"
+#include "platform/linux/LinuxSystem.h"
+#include "support/TestSupport.h"
+
+using namespace orvane::platform;
+using namespace orvane::platform::linuxplatform;
+using orvane::test::ReadFile;
+using orvane::test::StageDir;
+
+namespace {
+
+QString EntryPath()
+{
+    return QString::fromStdString(AutostartEntryPath());
+}
+
+int RunKestrun(const QString& kestrun, const QStringList& args)
+{
+    QProcess process;
+    process.start(kestrun, args);
+    if (!process.waitForFinished(10000))
+        return -1;
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QString ExecLine(const QByteArray& entry)
+{
+    for (const QByteArray& line : entry.split('\n')) {
+        if (line.startsWith("Exec="))
+            return QString::fromUtf8(line.mid(5));
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(Kestrun, OneWritesTheEntryZeroDeletesItOtherArgumentsChangeNothing)
+{
+    const QString kestrun = StageDir() + "/Kestrun";
+    ASSERT_TRUE(QFileInfo::exists(kestrun)) << kestrun.toStdString();
+    LinuxSystem system;
+    EXPECT_FALSE(system.IsRunAtStartup());
+
+    ASSERT_EQ(RunKestrun(kestrun, {"1"}), 0);
+    const QByteArray entry = ReadFile(EntryPath());
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    EXPECT_EQ(ExecLine(entry), "\"" + QFileInfo(kestrun).canonicalPath() + "/Orvane\"");
+    EXPECT_TRUE(system.IsRunAtStartup());
+    // Nothing but the entry is left in the folder (the temporary was renamed).
+    EXPECT_EQ(QDir(QFileInfo(EntryPath()).path()).entryList(QDir::Files), QStringList{"Orvane.desktop"});
+
+    EXPECT_NE(RunKestrun(kestrun, {"2"}), 0);
+    EXPECT_NE(RunKestrun(kestrun, {}), 0);
+    EXPECT_NE(RunKestrun(kestrun, {"1", "0"}), 0);
+    EXPECT_EQ(ReadFile(EntryPath()), entry);
+
+    ASSERT_EQ(RunKestrun(kestrun, {"0"}), 0);
+    EXPECT_FALSE(QFileInfo::exists(EntryPath()));
+    EXPECT_FALSE(system.IsRunAtStartup());
+    EXPECT_EQ(RunKestrun(kestrun, {"0"}), 0) << "an absent entry is fine";
+}
+
+TEST(Kestrun, PathWithReservedCharactersIsQuotedForTheDesktopEntry)
+{
+    const QString kestrun = StageDir() + "/Kestrun";
+    ASSERT_TRUE(QFileInfo::exists(kestrun));
+    const QString folder = orvane::test::MakeScratchDir("install dir $HOME 100%");
+    ASSERT_TRUE(QFile::copy(kestrun, folder + "/Kestrun"));
+    QFile::setPermissions(folder + "/Kestrun", QFile::permissions(kestrun));
+    ASSERT_EQ(RunKestrun(folder + "/Kestrun", {"1"}), 0);
+    QString expected = QFileInfo(folder).canonicalFilePath() + "/Orvane";
+    expected.replace("$", "\\\\$").replace("%", "%%");
+    EXPECT_EQ(ExecLine(ReadFile(EntryPath())), "\"" + expected + "\"");
+}
+
+TEST(RunAtStartup, EmptyExecIsOff)
+{
+    LinuxSystem system;
+    orvane::test::WriteFile(EntryPath(), "[Desktop Entry]\nType=Application\nExec=  \n");
+    EXPECT_FALSE(system.IsRunAtStartup());
+    orvane::test::WriteFile(EntryPath(), "[Desktop Entry]\nExec=/anything at all\n");
+    EXPECT_TRUE(system.IsRunAtStartup());
+}
+
+TEST(SingleInstance, SecondIsRefusedAndAKilledFirstDoesNotBlock)
+{
+    int argc = 1;
+    char name[] = "instancetest";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+    const QString holder = QCoreApplication::applicationDirPath() + "/linux_instance_holder";
+    ASSERT_TRUE(QFileInfo::exists(holder)) << holder.toStdString();
+
+    const auto answer = [](QProcess& p) {
+        if (!p.waitForReadyRead(10000) && !p.canReadLine())
+            return QString("none");
+        return QString::fromUtf8(p.readLine()).trimmed();
+    };
+
+    QProcess first;
+    first.start(holder, {"OrvaneTest"});
+    ASSERT_EQ(answer(first), "acquired");
+
+    QProcess second;
+    second.start(holder, {"OrvaneTest"});
+    EXPECT_EQ(answer(second), "running");
+    EXPECT_TRUE(second.waitForFinished(10000));
+
+    // Another name is another lock.
+    QProcess unrelated;
+    unrelated.start(holder, {"Other"});
+    EXPECT_EQ(answer(unrelated), "acquired");
+    unrelated.closeWriteChannel();
+    unrelated.waitForFinished(10000);
+
+    ::kill(pid_t(first.processId()), SIGKILL);
+    ASSERT_TRUE(first.waitForFinished(10000));
+
+    QProcess third;
+    third.start(holder, {"OrvaneTest"});
+    EXPECT_EQ(answer(third), "acquired");
+    third.closeWriteChannel();
+    EXPECT_TRUE(third.waitForFinished(10000));
+}
+
+namespace {
+
+struct OrvaneRun {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+    QByteArray log;
+};
+
+// Runs Orvane on the real platform with its message boxes answered on
+// standard error (ORVANE_AUTO_CONFIRM) until it ends.
+OrvaneRun RunOrvane(const QString& orvane, const QString& display)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("XDG_SESSION_TYPE");
+    if (!display.isEmpty())
+        environment.insert("DISPLAY", display);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ORVANE_AUTO_CONFIRM", "1");
+    process.setProcessEnvironment(environment);
+    process.start(orvane, QStringList());
+    OrvaneRun run;
+    run.finished = process.waitForFinished(60000);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.standardOutput = process.readAllStandardOutput();
+    run.standardError = process.readAllStandardError();
+    run.log = ReadFile(QDir::tempPath() + "/Orvane_log.txt");
+    return run;
+}
+
+}  // namespace
+
+class OrvaneOnThisMachine : public ::testing::Test {
+protected:
+    int argc = 1;
+    char name[12] = "orvanetest";
+    char* argv[1] = {name};
+    QCoreApplication app{argc, argv};
+    QString orvane = StageDir() + "/Orvane";
+
+    void SetUp() override
+    {
+        if (!QFileInfo::exists(orvane))
+            GTEST_SKIP() << "Orvane is not built in this tree";
+    }
+
+    static void ExpectUnsupportedPath(const OrvaneRun& run)
+    {
+        const QByteArray everything = run.log + run.standardError;
+        EXPECT_TRUE(run.finished) << everything.toStdString();
+        EXPECT_EQ(run.exitCode, 0) << everything.toStdString();
+        EXPECT_TRUE(run.standardError.contains("box: warning")) << everything.toStdString();
+        EXPECT_TRUE(everything.contains("DDC/CI unavailable")) << everything.toStdString();
+        EXPECT_EQ(run.standardOutput, QByteArray()) << "nothing may reach standard output";
+    }
+};
+
+TEST_F(OrvaneOnThisMachine, WithoutAnyDisplayServerSaysWhyAndEnds)
+{
+    const OrvaneRun run = RunOrvane(orvane, QString());
+    ExpectUnsupportedPath(run);
+    EXPECT_TRUE((run.log + run.standardError).contains("Display backend: none"));
+}
+
+TEST_F(OrvaneOnThisMachine, OnAnX11DisplayWithoutDdcSaysWhyAndEnds)
+{
+    orvane::test::Xvfb xvfb;
+    ASSERT_TRUE(xvfb.Started());
+    const OrvaneRun run = RunOrvane(orvane, xvfb.Display());
+    ExpectUnsupportedPath(run);
+    EXPECT_FALSE((run.log + run.standardError).contains("Display backend: none"));
+}

@@ -1,0 +1,160 @@
+// Session notices, the choice of display backend, and what keeps the DDC/CI
+// library's chatter away from standard output.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+
+#include <cstdio>
+
+#include "platform/linux/LibDdcutil.h"
+#include "platform/linux/NoticeMapping.h"
+#include "platform/linux/SessionKind.h"
+#include "platform/linux/SleepWatcher.h"
+#include "platform/linux/StdoutCapture.h"
+#include "support/TestSupport.h"
+
+using namespace orvane::platform;
+using namespace orvane::platform::linuxplatform;
+
+namespace {
+bool Is(const SystemNotice& n, std::uint32_t message, std::uintptr_t wParam)
+{
+    return n.message == message && n.wParam == wParam;
+}
+}  // namespace
+
+TEST(NoticeMapping, EachSourceMapsToItsSystemNotice)
+{
+    EXPECT_TRUE(Is(SleepNotice(true), WM_POWERBROADCAST, PBT_APMSUSPEND));
+    EXPECT_TRUE(Is(SleepNotice(false), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND));
+    EXPECT_TRUE(Is(DisplayChangeNotice(), WM_DISPLAYCHANGE, 0));
+    EXPECT_TRUE(Is(WorkAreaNotice(), WM_SETTINGCHANGE, SPI_SETWORKAREA));
+}
+
+TEST(NoticeMapping, DrmEventsTellArrivalFromRemoval)
+{
+    const std::set<std::string> one{"card0-DP-1"};
+    const std::set<std::string> two{"card0-DP-1", "card0-HDMI-A-1"};
+    const std::set<std::string> other{"card0-HDMI-A-1"};
+
+    auto notices = DrmDeviceNotices("change", one, two);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(Is(notices[0], WM_DEVICECHANGE, DBT_DEVICEARRIVAL));
+
+    notices = DrmDeviceNotices("change", two, one);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(Is(notices[0], WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE));
+
+    notices = DrmDeviceNotices("change", one, other);  // swapped in one go
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(Is(notices[0], WM_DEVICECHANGE, DBT_DEVICEARRIVAL));
+    EXPECT_TRUE(Is(notices[1], WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE));
+
+    EXPECT_TRUE(DrmDeviceNotices("change", one, one).empty());
+    EXPECT_EQ(DrmDeviceNotices("add", {}, {}).size(), 1u);
+    EXPECT_TRUE(Is(DrmDeviceNotices("remove", one, one).at(0), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE));
+}
+
+TEST(SleepWatcher, PrepareForSleepOnTheBusBecomesSuspendAndResume)
+{
+    int argc = 1;
+    char name[] = "sleeptest";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+
+    // A private bus stands in for the system bus; the test owns logind's name on it.
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForStarted(5000));
+    ASSERT_TRUE(orvane::test::WaitFor([&] { return daemon.canReadLine(); }, 10000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+
+    QDBusConnection watcherBus = QDBusConnection::connectToBus(address, "watcher");
+    QDBusConnection logindBus = QDBusConnection::connectToBus(address, "logind");
+    ASSERT_TRUE(watcherBus.isConnected());
+    ASSERT_TRUE(logindBus.registerService("org.freedesktop.login1"));
+
+    std::vector<SystemNotice> notices;
+    {
+        SleepWatcher watcher(watcherBus, [&](const SystemNotice& n) { notices.push_back(n); });
+        for (bool starting : {true, false}) {
+            auto signal = QDBusMessage::createSignal("/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                                     "PrepareForSleep");
+            signal << starting;
+            ASSERT_TRUE(logindBus.send(signal));
+        }
+        ASSERT_TRUE(orvane::test::WaitFor([&] { return notices.size() >= 2; }, 5000));
+    }
+    EXPECT_TRUE(Is(notices[0], WM_POWERBROADCAST, PBT_APMSUSPEND));
+    EXPECT_TRUE(Is(notices[1], WM_POWERBROADCAST, PBT_APMRESUMESUSPEND));
+
+    QDBusConnection::disconnectFromBus("watcher");
+    QDBusConnection::disconnectFromBus("logind");
+    daemon.terminate();
+    daemon.waitForFinished(3000);
+}
+
+TEST(SleepWatcher, NoBusIsSkippedQuietly)
+{
+    std::vector<SystemNotice> notices;
+    SleepWatcher watcher(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "nobus"),
+                         [&](const SystemNotice& n) { notices.push_back(n); });
+    EXPECT_TRUE(notices.empty());
+    QDBusConnection::disconnectFromBus("nobus");
+}
+
+TEST(SessionKind, X11WhenThereIsAnXSessionOnly)
+{
+    EXPECT_TRUE(ClassifySession({"x11", "", ":0", "XFCE"}).tryX11);
+    EXPECT_TRUE(ClassifySession({"", "", ":0", ""}).tryX11);
+
+    const auto gnome = ClassifySession({"wayland", "wayland-0", ":0", "GNOME"});
+    EXPECT_FALSE(gnome.tryX11) << "the X11 compatibility server cannot turn a Wayland desktop";
+    EXPECT_NE(gnome.why.find("GNOME"), std::string::npos);
+    EXPECT_NE(gnome.why.find("not yet supported"), std::string::npos);
+    EXPECT_FALSE(ClassifySession({"", "wayland-0", ":1", "KDE"}).tryX11);
+
+    const auto none = ClassifySession({"tty", "", "", ""});
+    EXPECT_FALSE(none.tryX11);
+    EXPECT_NE(none.why.find("DISPLAY"), std::string::npos);
+}
+
+TEST(StdoutCapture, LibraryOutputIsTakenAwayFromStandardOutput)
+{
+    StdoutCapture capture;
+    std::printf("chatter from a library\n");
+    const std::string text = capture.Finish();
+    EXPECT_EQ(text, "chatter from a library\n");
+}
+
+TEST(DdcAccess, MissingI2cNodesAreExplained)
+{
+    const QString dev = orvane::test::MakeScratchDir("dev");
+    EXPECT_NE(I2cAccessProblem(dev.toStdString()).find("i2c-dev"), std::string::npos);
+    orvane::test::WriteFile(dev + "/i2c-3", "");
+    EXPECT_EQ(I2cAccessProblem(dev.toStdString()), "");
+}
+
+TEST(DdcAccess, LoadingAndDetectingKeepStandardOutputClean)
+{
+    // A device node makes the library load and detect for real; this machine
+    // has no monitor on an I2C bus, and whatever the library says on loading
+    // must not reach standard output.
+    const QString dev = orvane::test::MakeScratchDir("devnode");
+    orvane::test::WriteFile(dev + "/i2c-9", "");
+    auto library = CreateLibDdcutil(dev.toStdString());
+    StdoutCapture outer;
+    const std::string problem = library->Unavailable();
+    std::vector<DdcDisplayRecord> displays;
+    if (problem.empty())
+        displays = library->Detect();
+    const std::string leaked = outer.Finish();
+    EXPECT_EQ(leaked, "");
+    if (problem.empty())
+        EXPECT_TRUE(displays.empty());
+    else
+        EXPECT_NE(problem.find("libddcutil"), std::string::npos) << problem;
+}
