@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows layer, Kestrun.exe and the Wine suite with
+# MinGW-w64 (x86_64 and i686) and runs the suites under Wine in a throw-away
+# prefix on a private X server. Exit 77 (skipped) only when the tools are
+# genuinely missing.
+set -u
+skip() { echo "SKIP: $*"; exit 77; }
+fail() { echo "FAIL: $*"; exit 1; }
+
+src=${ORVANE_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
+build=${ORVANE_BUILD_DIR:-$src/build}
+scratch=${ORVANE_TEST_DIR:-$(mktemp -d)}
+jobs=${ORVANE_WIN32_JOBS:-2}
+
+for tool in cmake x86_64-w64-mingw32-g++ i686-w64-mingw32-g++ x86_64-w64-mingw32-windres wine xvfb-run; do
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-deps.sh installs it)"
+done
+[ -f /usr/src/googletest/CMakeLists.txt ] || skip "googletest sources are not installed"
+
+archs="x86_64 i686"
+for arch in $archs; do
+  dir="$build/win32-$arch"
+  echo "== building $arch in $dir"
+  cmake -S "$src/platform/win32" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-mingw-$arch.cmake" >"$scratch/cmake-$arch.log" 2>&1 \
+    || { cat "$scratch/cmake-$arch.log"; fail "configuring $arch"; }
+  cmake --build "$dir" -j "$jobs" >"$scratch/build-$arch.log" 2>&1 \
+    || { tail -50 "$scratch/build-$arch.log"; fail "building $arch"; }
+  if grep -q "warning:" "$scratch/build-$arch.log"; then
+    grep "warning:" "$scratch/build-$arch.log"
+    fail "the $arch build has warnings"
+  fi
+done
+
+# 32-bit programs need Wine's 32-bit half (wine32:i386).
+run_archs="x86_64"
+if [ -x /usr/lib/wine/wine ]; then
+  run_archs="x86_64 i686"
+else
+  echo "NOTE: wine32 is not installed; the i686 build is compiled but not run"
+fi
+
+export WINEPREFIX="$scratch/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+inner="$scratch/run-under-x.sh"
+cat >"$inner" <<INNER
+set -u
+status=0
+wineboot -i >"$scratch/wineboot.log" 2>&1
+wineserver -w
+for arch in $run_archs; do
+  echo "== running the \$arch suite under Wine"
+  timeout 300 wine "$build/win32-\$arch/stage/win32_suite.exe" || status=1
+  wineserver -w
+done
+exit \$status
+INNER
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$inner"
+status=$?
+wineserver -k >/dev/null 2>&1
+exit $status
