@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "platform/linux/DdcMonitors.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
 #include "platform/linux/X11Displays.h"
@@ -188,4 +190,39 @@ TEST(X11Connect, NoDisplayIsAClearRefusal)
     EXPECT_NE(why.find("DISPLAY"), std::string::npos);
     EXPECT_FALSE(XlibRandrServer::Connect(":199", &why));
     EXPECT_NE(why.find(":199"), std::string::npos);
+}
+
+TEST(LinuxPlatformOnX11, WholePlatformEnumeratesAndDeliversNoticesOnTheSubscribingThread)
+{
+    int argc = 1;
+    char name[] = "platformtest";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+    orvane::test::Xvfb xvfb;
+    ASSERT_TRUE(xvfb.Started());
+    qputenv("DISPLAY", xvfb.Display().toUtf8());
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
+    auto platform = CreateLinuxPlatform();
+    int displays = 0;
+    EXPECT_TRUE(platform->Display().EnumDisplayMonitors([&](DisplayHandle) { return ++displays, true; }));
+    EXPECT_EQ(displays, 1);
+    std::uint32_t count = 9;
+    platform->MonitorConfig().GetNumberOfPhysicalMonitorsFromHMONITOR(platform->Display().MonitorFromPoint(0, 0),
+                                                                      &count);
+    EXPECT_EQ(count, 0u);  // no DDC/CI here
+
+    std::vector<SystemNotice> notices;
+    platform->Notices().Subscribe([&](const SystemNotice& n) {
+        EXPECT_EQ(QThread::currentThread(), app.thread());
+        notices.push_back(n);
+    });
+    SetWorkArea(xvfb.Display().toStdString(), 0, 0, 1920, 1000);
+    EXPECT_TRUE(orvane::test::WaitFor(
+        [&] {
+            return std::any_of(notices.begin(), notices.end(),
+                               [](const SystemNotice& n) { return n.message == WM_SETTINGCHANGE; });
+        },
+        5000));
+    qunsetenv("DISPLAY");
 }
