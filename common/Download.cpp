@@ -76,6 +76,9 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager.get(request));
+    // Bounded read-ahead: a large file streams through instead of piling up
+    // in the reply while it is written out.
+    reply->setReadBufferSize(1024 * 1024);
 
     // The body goes to a staged file beside the target; only commit() puts it
     // in place, so a failed transfer never touches an existing file.

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "FakeSystem.h"
+#include "LogCapture.h"
 #include "SiteServer.h"
+#include "common/UpdateWorkDir.h"
 #include "common/UserPrompts.h"
 #include "renovo/FileTime.h"
 #include "renovo/Renovo.h"
@@ -172,4 +174,51 @@ TEST(RenovoDialog, FormAndOneRunPerShow)
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(runsAtExit, 1);
     EXPECT_EQ(prompts.shown, QStringList{"information|Update|Application update completely!"});
+}
+
+TEST(RenovoDialog, ClosingMidDownloadInstallsNothing)
+{
+    qputenv("ORVANE_DOWNLOAD_STALL_MS", "30000");
+    FakeSystem system;
+    RecordingPrompts prompts;
+    const QString site = MakeScratchDir("site");
+    const QString install = MakeScratchDir("install");
+    WriteFile(site + "/stall-app.qz", qCompress(QByteArray(512 * 1024, 'n')));
+    WriteFile(site + "/ServerManifest.xml",
+              "<m><e file=\"app.bin\"><p>stall-app.qz</p><v/><d>1/1/2020 1:0:0 PM</d><s>524288</s><u/></e></m>");
+    WriteFile(install + "/app.bin", "old program");
+    SiteServer server(site);
+    ASSERT_TRUE(server.Started());
+
+    Renovo dialog(system, prompts);
+    int exits = 0;
+    dialog.SetInstallDir(install);
+    dialog.SetExitProcess([&]() { ++exits; });
+    dialog.m_strRestartProgram = "NoSuchProgram";
+    dialog.m_strSiteUrl = server.Url();
+    dialog.m_strManifestName = "ServerManifest.xml";
+    dialog.show();
+    // The run turns inside nested event loops, so the user's close comes
+    // from a timer: a moment after the packed file's download has begun
+    // (the server sends half of it, then nothing).
+    LogCapture log;
+    bool visibleAfterClose = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&]() {
+        if (!log.Contains("\"" + install + "/app.bin\"    true"))
+            return;
+        closer.stop();
+        QTimer::singleShot(500, &dialog, [&]() {
+            dialog.reject();
+            visibleAfterClose = dialog.isVisible();
+        });
+    });
+    closer.start(20);
+    ASSERT_TRUE(WaitFor([&]() { return exits > 0; }, 20000));
+    qunsetenv("ORVANE_DOWNLOAD_STALL_MS");
+    EXPECT_FALSE(closer.isActive());
+    EXPECT_TRUE(visibleAfterClose);  // the run winds down before the dialog goes
+    EXPECT_EQ(ReadFile(install + "/app.bin"), QByteArray("old program"));
+    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(QDir(UpdateWorkDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

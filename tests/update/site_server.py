@@ -9,6 +9,7 @@ can misbehave on purpose, chosen by a path prefix:
   /stall/<name>          sends the headers and part of the body, then nothing
   /short/<name>          announces the full length, sends half, closes
   /redirect/<name>       302 to /<name>
+  .../stall-<name>       like /stall/, for names that cannot carry a folder
 
 Every request is appended to <folder>/../requests.log (one path a line) when
 --log is given.
@@ -47,6 +48,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body)
             return
+        if parts[-1].startswith("stall-"):
+            parts = ["", "stall", parts[-1]]
         if len(parts) > 2 and parts[1] in ("stall", "short"):
             try:
                 data = self._file_bytes("/".join(parts[2:]))
