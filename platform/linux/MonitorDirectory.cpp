@@ -54,16 +54,12 @@ std::string MonitorDirectory::DeviceKey(const std::string& connector)
            "\\" + InstanceOf(connector);
 }
 
-const MonitorDirectory::Entry* MonitorDirectory::Find(const std::string& keyPath, const std::string& suffix,
-                                                      std::string* connector)
+const MonitorDirectory::Entry* MonitorDirectory::Find(const std::string& keyPath, const std::string& suffix)
 {
     const std::string wanted = Lower(keyPath);
     for (const auto& [name, entry] : m_entries) {
-        if (Lower(ModelKey(entry.model) + "\\" + name + suffix) == wanted) {
-            if (connector)
-                *connector = name;
+        if (Lower(ModelKey(entry.model) + "\\" + name + suffix) == wanted)
             return &entry;
-        }
     }
     return nullptr;
 }
@@ -85,7 +81,7 @@ std::optional<std::string> MonitorDirectory::StringValue(const std::string& keyP
     std::lock_guard<std::mutex> lock(m_mutex);
     if (Lower(name) != "driver")
         return std::nullopt;
-    const Entry* entry = Find(keyPath, "", nullptr);
+    const Entry* entry = Find(keyPath, "");
     if (!entry)
         return std::nullopt;
     return std::string(kMonitorClassGuid) + "\\" + entry->instance;
@@ -97,7 +93,7 @@ std::optional<std::vector<std::uint8_t>> MonitorDirectory::BinaryValue(const std
     std::lock_guard<std::mutex> lock(m_mutex);
     if (Lower(name) != "edid")
         return std::nullopt;
-    const Entry* entry = Find(keyPath, "\\Device Parameters", nullptr);
+    const Entry* entry = Find(keyPath, "\\Device Parameters");
     if (!entry)
         return std::nullopt;
     return entry->edid;

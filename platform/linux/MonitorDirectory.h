@@ -49,8 +49,8 @@ private:
         Edid edid;
     };
     std::string InstanceOf(const std::string& connector);
-    // The connector whose instance key is keyPath (with suffix appended), if any.
-    const Entry* Find(const std::string& keyPath, const std::string& suffix, std::string* connector);
+    // The entry whose instance key followed by suffix is keyPath, if any.
+    const Entry* Find(const std::string& keyPath, const std::string& suffix);
 
     std::mutex m_mutex;
     std::map<std::string, Entry> m_entries;        // by connector

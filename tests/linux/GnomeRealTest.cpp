@@ -1,0 +1,148 @@
+// The GNOME display backend against a real headless GNOME compositor on a
+// private session bus of the test's own.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "platform/linux/DdcMonitors.h"
+#include "platform/linux/GnomeDisplays.h"
+#include "platform/linux/MonitorDevices.h"
+#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/MutterDisplayConfig.h"
+#include "support/TestSupport.h"
+#include "tests/linux/FakeDdcLibrary.h"
+
+using namespace orvane::platform;
+using namespace orvane::platform::linuxplatform;
+
+namespace {
+
+DisplaySettings Turn(std::uint32_t orientation, std::uint32_t width, std::uint32_t height)
+{
+    DisplaySettings settings;
+    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    settings.orientation = orientation;
+    settings.pelsWidth = width;
+    settings.pelsHeight = height;
+    settings.displayFrequency = 60;
+    return settings;
+}
+
+class GnomeReal : public ::testing::Test {
+protected:
+    int argc = 1;
+    char name[10] = "gnometest";
+    char* argv[1] = {name};
+    QCoreApplication app{argc, argv};
+    QProcess bus;
+    QProcess mutter;
+    std::unique_ptr<MutterDisplayConfig> service;
+    FakeDdcLibrary library;
+    DdcMonitors ddc{library};
+    MonitorDirectory directory;
+    std::unique_ptr<GnomeDisplays> displays;
+    std::unique_ptr<MonitorDevices> devices;
+
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable("mutter").isEmpty())
+            GTEST_SKIP() << "mutter is not installed";
+        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(bus.waitForStarted(5000));
+        ASSERT_TRUE(orvane::test::WaitFor([&] { return bus.canReadLine(); }, 10000));
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        mutter.setProcessEnvironment(environment);
+        mutter.setProcessChannelMode(QProcess::MergedChannels);
+        mutter.start("mutter", {"--wayland", "--headless", "--no-x11", "--virtual-monitor", "1920x1080"});
+        ASSERT_TRUE(mutter.waitForStarted(10000));
+
+        QDBusConnection connection = QDBusConnection::connectToBus(address, "gnometest");
+        ASSERT_TRUE(connection.isConnected());
+        ASSERT_TRUE(orvane::test::WaitFor(
+            [&] { return connection.interface()->isServiceRegistered(kMutterService).value(); }, 60000))
+            << mutter.readAll().toStdString();
+        service = std::make_unique<MutterDisplayConfig>(connection);
+        ASSERT_TRUE(orvane::test::WaitFor([&] {
+            const auto state = service->Read();
+            return state && !state->logicalMonitors.empty();
+        }, 30000));
+        displays = std::make_unique<GnomeDisplays>(*service, orvane::test::MakeScratchDir("nodrm").toStdString());
+        devices = std::make_unique<MonitorDevices>(*displays, ddc, directory);
+        displays->SetMonitorDevices(devices.get());
+    }
+
+    void TearDown() override
+    {
+        service.reset();
+        QDBusConnection::disconnectFromBus("gnometest");
+        for (QProcess* process : {&mutter, &bus}) {
+            if (process->state() == QProcess::Running) {
+                process->terminate();
+                if (!process->waitForFinished(5000))
+                    process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(GnomeReal, EnumeratesTurnsToPortraitAndBack)
+{
+    std::vector<DisplayHandle> handles;
+    displays->EnumDisplayMonitors([&](DisplayHandle h) { return handles.push_back(h), true; });
+    ASSERT_EQ(handles.size(), 1u);
+    DisplayInfo info;
+    ASSERT_TRUE(displays->GetMonitorInfo(handles[0], info));
+    EXPECT_EQ(info.monitor.right - info.monitor.left, 1920);
+    EXPECT_EQ(info.monitor.bottom - info.monitor.top, 1080);
+    EXPECT_TRUE(info.flags & MONITORINFOF_PRIMARY);
+
+    DisplaySettings stored;
+    ASSERT_TRUE(displays->EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, stored));
+    EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_DEFAULT));
+    DisplaySettings mode;
+    EXPECT_TRUE(displays->EnumDisplaySettings(info.deviceName, 0, mode));
+
+    ASSERT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 1080, 1920), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(orvane::test::WaitFor([&] {
+        const auto state = service->Read();
+        return state && state->logicalMonitors.size() == 1 && state->logicalMonitors[0].transform == 1;
+    }, 10000));
+    auto state = service->Read();
+    const Rect turned = state->Bounds(state->logicalMonitors[0]);
+    EXPECT_EQ(turned.right - turned.left, 1080);
+    EXPECT_EQ(turned.bottom - turned.top, 1920);
+    ASSERT_TRUE(displays->EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, stored));
+    EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_90));
+    EXPECT_EQ(stored.pelsWidth, 1080u);
+
+    ASSERT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_DEFAULT, 1920, 1080), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(orvane::test::WaitFor([&] {
+        const auto now = service->Read();
+        return now && now->logicalMonitors.size() == 1 && now->logicalMonitors[0].transform == 0;
+    }, 10000));
+
+    // Already so: nothing is applied (the serial stays).
+    const std::uint32_t serial = service->Read()->serial;
+    EXPECT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_DEFAULT, 1920, 1080), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(service->Read()->serial, serial);
+
+    // A size the monitor does not have is refused without a change.
+    EXPECT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 777, 555), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_BADMODE);
+    EXPECT_EQ(service->Read()->serial, serial);
+}
