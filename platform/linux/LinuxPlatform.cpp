@@ -1,15 +1,18 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QDBusConnection>
 #include <QDebug>
 #include <QString>
 
 #include "platform/linux/DdcMonitorConfig.h"
 #include "platform/linux/DdcMonitors.h"
 #include "platform/linux/DrmConnectors.h"
+#include "platform/linux/GnomeDisplays.h"
 #include "platform/linux/LibDdcutil.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/MutterDisplayConfig.h"
 #include "platform/linux/SessionKind.h"
 #include "platform/linux/SessionNotices.h"
 #include "platform/linux/X11Displays.h"
@@ -19,49 +22,73 @@ namespace orvane::platform::linuxplatform {
 
 namespace {
 
-std::unique_ptr<XlibRandrServer> ConnectDisplayServer()
+// The session's display backend, chosen once at start.
+struct DisplayBackend {
+    DisplayBackendKind kind = DisplayBackendKind::None;
+    std::unique_ptr<XlibRandrServer> server;
+    std::unique_ptr<MutterDisplayConfig> mutter;
+};
+
+DisplayBackend ChooseDisplayBackend()
 {
+    DisplayBackend backend;
     const SessionKind kind = ClassifySession(ReadSessionEnvironment());
     std::string why = kind.why;
-    std::unique_ptr<XlibRandrServer> server;
-    if (kind.tryX11)
-        server = XlibRandrServer::Connect(nullptr, &why);
-    if (!server)
+    if (kind.tryX11) {
+        backend.server = XlibRandrServer::Connect(nullptr, &why);
+        if (backend.server)
+            backend.kind = DisplayBackendKind::X11;
+    } else if (kind.tryGnome) {
+        backend.mutter = std::make_unique<MutterDisplayConfig>(QDBusConnection::sessionBus());
+        if (backend.mutter->Available())
+            backend.kind = DisplayBackendKind::Gnome;
+        else
+            why = "GNOME Wayland session without its display configuration service on the session bus";
+    }
+    if (backend.kind == DisplayBackendKind::None)
         qWarning().noquote() << "Display backend: none," << QString::fromStdString(why)
                              << "- no display can be rotated";
-    return server;
+    return backend;
 }
 
 class LinuxPlatform : public Platform {
 public:
     LinuxPlatform()
-        : m_server(ConnectDisplayServer()),
+        : m_backend(ChooseDisplayBackend()),
           m_library(CreateLibDdcutil()),
           m_ddc(*m_library),
-          m_displays(m_server.get(), kDrmClassRoot),
-          m_devices(m_displays, m_ddc, m_directory),
-          m_monitors(m_devices, m_ddc),
-          m_notices(m_server != nullptr, kDrmClassRoot)
+          m_notices(m_backend.kind, kDrmClassRoot)
     {
-        m_displays.SetMonitorDevices(&m_devices);
+        if (m_backend.kind == DisplayBackendKind::Gnome) {
+            auto displays = std::make_unique<GnomeDisplays>(*m_backend.mutter, kDrmClassRoot);
+            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
+            displays->SetMonitorDevices(m_devices.get());
+            m_display = std::move(displays);
+        } else {
+            auto displays = std::make_unique<X11Displays>(m_backend.server.get(), kDrmClassRoot);
+            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
+            displays->SetMonitorDevices(m_devices.get());
+            m_display = std::move(displays);
+        }
+        m_monitors = std::make_unique<DdcMonitorConfig>(*m_devices, m_ddc);
         m_ddc.ReportAvailability();
     }
 
     const char* Name() const override { return "linux"; }
-    DisplayApi& Display() override { return m_displays; }
-    MonitorConfigApi& MonitorConfig() override { return m_monitors; }
+    DisplayApi& Display() override { return *m_display; }
+    MonitorConfigApi& MonitorConfig() override { return *m_monitors; }
     DeviceRegistry& Registry() override { return m_directory; }
     SystemApi& System() override { return m_system; }
     NoticeSource& Notices() override { return m_notices; }
 
 private:
-    std::unique_ptr<XlibRandrServer> m_server;
+    DisplayBackend m_backend;
     std::unique_ptr<DdcLibrary> m_library;
     DdcMonitors m_ddc;
     MonitorDirectory m_directory;
-    X11Displays m_displays;
-    MonitorDevices m_devices;
-    DdcMonitorConfig m_monitors;
+    std::unique_ptr<DisplayApi> m_display;  // also the OutputSource of m_devices
+    std::unique_ptr<MonitorDevices> m_devices;
+    std::unique_ptr<DdcMonitorConfig> m_monitors;
     LinuxSystem m_system;
     SessionNotices m_notices;
 };

@@ -23,10 +23,14 @@ SessionKind ClassifySession(const SessionEnvironment& environment)
     SessionKind kind;
     const bool wayland = environment.sessionType == "wayland" ||
                          (environment.sessionType != "x11" && !environment.waylandDisplay.empty());
+    if (wayland && (":" + environment.desktop + ":").find(":GNOME:") != std::string::npos) {
+        kind.tryGnome = true;
+        return kind;
+    }
     if (wayland) {
         const std::string desktop = environment.desktop.empty() ? "this desktop" : environment.desktop;
         kind.why = "Wayland sessions (" + desktop +
-                   ") are not yet supported: the desktop cannot be rotated; log on with an X11 session";
+                   ") other than GNOME are not yet supported: the desktop cannot be rotated; log on with an X11 session";
         return kind;
     }
     if (environment.display.empty()) {

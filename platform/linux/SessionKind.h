@@ -1,6 +1,7 @@
 // Which display backend the session allows: X11 sessions are driven through
-// RandR; Wayland desktops keep the display configuration to themselves, and
-// their X11 compatibility server only pretends to change it.
+// RandR, GNOME Wayland sessions through GNOME's display configuration
+// service; other Wayland desktops keep the display configuration to
+// themselves, and their X11 compatibility server only pretends to change it.
 #pragma once
 
 #include <string>
@@ -18,7 +19,8 @@ SessionEnvironment ReadSessionEnvironment();
 
 struct SessionKind {
     bool tryX11 = false;
-    std::string why;  // when not X11: the log line's reason
+    bool tryGnome = false;
+    std::string why;  // when neither: the log line's reason
 };
 
 SessionKind ClassifySession(const SessionEnvironment& environment);

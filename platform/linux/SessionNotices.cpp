@@ -2,13 +2,17 @@
 
 #include <QDBusConnection>
 
+#include "platform/linux/DisplayConfigWatcher.h"
 #include "platform/linux/DrmWatcher.h"
 #include "platform/linux/SleepWatcher.h"
 #include "platform/linux/X11EventWatcher.h"
 
 namespace orvane::platform::linuxplatform {
 
-SessionNotices::SessionNotices(bool useX11, std::string drmRoot) : m_useX11(useX11), m_drmRoot(std::move(drmRoot)) {}
+SessionNotices::SessionNotices(DisplayBackendKind backend, std::string drmRoot)
+    : m_backend(backend), m_drmRoot(std::move(drmRoot))
+{
+}
 
 SessionNotices::~SessionNotices() = default;
 
@@ -22,8 +26,10 @@ void SessionNotices::Subscribe(std::function<void(const SystemNotice&)> sink)
             m_sink(notice);
     };
     m_sleep = std::make_unique<SleepWatcher>(QDBusConnection::systemBus(), forward);
-    if (m_useX11)
+    if (m_backend == DisplayBackendKind::X11)
         m_x11 = std::make_unique<X11EventWatcher>(nullptr, forward);
+    if (m_backend == DisplayBackendKind::Gnome)
+        m_gnome = std::make_unique<DisplayConfigWatcher>(QDBusConnection::sessionBus(), forward);
     m_drm = std::make_unique<DrmWatcher>(m_drmRoot, forward);
 }
 

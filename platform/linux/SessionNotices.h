@@ -13,20 +13,24 @@ namespace orvane::platform::linuxplatform {
 class SleepWatcher;
 class X11EventWatcher;
 class DrmWatcher;
+class DisplayConfigWatcher;
+
+enum class DisplayBackendKind { None, X11, Gnome };
 
 class SessionNotices : public NoticeSource {
 public:
-    // useX11: whether the session's displays are an X server's.
-    SessionNotices(bool useX11, std::string drmRoot);
+    // backend: whose display changes to listen for.
+    SessionNotices(DisplayBackendKind backend, std::string drmRoot);
     ~SessionNotices() override;
     void Subscribe(std::function<void(const SystemNotice&)> sink) override;
 
 private:
-    bool m_useX11;
+    DisplayBackendKind m_backend;
     std::string m_drmRoot;
     std::function<void(const SystemNotice&)> m_sink;
     std::unique_ptr<SleepWatcher> m_sleep;
     std::unique_ptr<X11EventWatcher> m_x11;
+    std::unique_ptr<DisplayConfigWatcher> m_gnome;
     std::unique_ptr<DrmWatcher> m_drm;
 };
 

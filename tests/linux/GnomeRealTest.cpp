@@ -10,6 +10,7 @@
 
 #include "platform/linux/DdcMonitors.h"
 #include "platform/linux/GnomeDisplays.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
 #include "platform/linux/MutterDisplayConfig.h"
@@ -40,6 +41,7 @@ protected:
     QCoreApplication app{argc, argv};
     QProcess bus;
     QProcess mutter;
+    QString address;
     std::unique_ptr<MutterDisplayConfig> service;
     FakeDdcLibrary library;
     DdcMonitors ddc{library};
@@ -54,7 +56,7 @@ protected:
         bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
         ASSERT_TRUE(bus.waitForStarted(5000));
         ASSERT_TRUE(orvane::test::WaitFor([&] { return bus.canReadLine(); }, 10000));
-        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        address = QString::fromUtf8(bus.readLine()).trimmed();
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
@@ -145,4 +147,36 @@ TEST_F(GnomeReal, EnumeratesTurnsToPortraitAndBack)
     EXPECT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 777, 555), CDS_UPDATEREGISTRY),
               DISP_CHANGE_BADMODE);
     EXPECT_EQ(service->Read()->serial, serial);
+}
+
+TEST_F(GnomeReal, WholePlatformChoosesTheServiceInAGnomeWaylandSession)
+{
+    // The process's session bus is the test's private one from here on.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    qputenv("WAYLAND_DISPLAY", "wayland-test");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    auto platform = CreateLinuxPlatform();
+    std::vector<DisplayHandle> handles;
+    platform->Display().EnumDisplayMonitors([&](DisplayHandle h) { return handles.push_back(h), true; });
+    ASSERT_EQ(handles.size(), 1u);
+    DisplayInfo info;
+    ASSERT_TRUE(platform->Display().GetMonitorInfo(handles[0], info));
+
+    std::vector<SystemNotice> notices;
+    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
+    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_270, 1080, 1920),
+                                                          CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    EXPECT_TRUE(orvane::test::WaitFor(
+        [&] {
+            return std::any_of(notices.begin(), notices.end(),
+                               [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
+        },
+        10000));
+    DisplaySettings stored;
+    ASSERT_TRUE(platform->Display().EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, stored));
+    EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_270));
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qunsetenv(name);
 }

@@ -111,11 +111,16 @@ TEST(SessionKind, X11WhenThereIsAnXSessionOnly)
     EXPECT_TRUE(ClassifySession({"x11", "", ":0", "XFCE"}).tryX11);
     EXPECT_TRUE(ClassifySession({"", "", ":0", ""}).tryX11);
 
-    const auto gnome = ClassifySession({"wayland", "wayland-0", ":0", "GNOME"});
+    const auto gnome = ClassifySession({"wayland", "wayland-0", ":0", "ubuntu:GNOME"});
     EXPECT_FALSE(gnome.tryX11) << "the X11 compatibility server cannot turn a Wayland desktop";
-    EXPECT_NE(gnome.why.find("GNOME"), std::string::npos);
-    EXPECT_NE(gnome.why.find("not yet supported"), std::string::npos);
-    EXPECT_FALSE(ClassifySession({"", "wayland-0", ":1", "KDE"}).tryX11);
+    EXPECT_TRUE(gnome.tryGnome);
+    const auto kde = ClassifySession({"", "wayland-0", ":1", "KDE"});
+    EXPECT_FALSE(kde.tryX11);
+    EXPECT_FALSE(kde.tryGnome);
+    EXPECT_NE(kde.why.find("KDE"), std::string::npos);
+    EXPECT_NE(kde.why.find("not yet supported"), std::string::npos);
+    EXPECT_FALSE(ClassifySession({"wayland", "wayland-0", "", "GNOME-Flashback"}).tryGnome);
+    EXPECT_TRUE(ClassifySession({"x11", "", ":0", "GNOME"}).tryX11);
 
     const auto none = ClassifySession({"tty", "", "", ""});
     EXPECT_FALSE(none.tryX11);
