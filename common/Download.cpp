@@ -94,23 +94,22 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     stallTimer.setInterval(DownloadStallLimitMs());
 
     auto drain = [&]() {
-        if (!reply->isOpen())
+        if (!reply->isOpen() || !writeProblem.isEmpty())
             return;  // aborted
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty())
             return;
         received += chunk.size();
-        if (!writeProblem.isEmpty())
-            return;
         if (!fileOpen) {
             fileOpen = file.open(QIODevice::WriteOnly);
-            if (!fileOpen) {
+            if (!fileOpen)
                 writeProblem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
-                return;
-            }
         }
-        if (file.write(chunk) != chunk.size())
+        if (fileOpen && file.write(chunk) != chunk.size())
             writeProblem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
+        // Nowhere to put the rest: no reason to fetch it.
+        if (!writeProblem.isEmpty())
+            reply->abort();
     };
 
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&]() {
@@ -138,18 +137,17 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     // The loop also ends when the application quits underneath it; a reply
     // that has not finished then is a cut-short download.
     const bool cancelled = cancelGuard && cancelGuard->IsCancelled();
-    QString problem = TransferProblem(*reply, received, stalled, cancelled);
+    QString problem = writeProblem.isEmpty() ? TransferProblem(*reply, received, stalled, cancelled) : writeProblem;
     if (problem.isEmpty()) {
         qDebug() << "Download...";
-        if (!fileOpen && writeProblem.isEmpty()) {
+        if (!fileOpen) {
             // An empty body: the file is still created (and emptied).
             fileOpen = file.open(QIODevice::WriteOnly);
             if (!fileOpen)
-                writeProblem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
+                problem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
         }
-        if (writeProblem.isEmpty() && !file.commit())
-            writeProblem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
-        problem = writeProblem;
+        if (problem.isEmpty() && !file.commit())
+            problem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
         if (problem.isEmpty()) {
             qDebug() << "ok";
             return true;

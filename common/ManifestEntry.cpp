@@ -1,5 +1,6 @@
 #include "common/ManifestEntry.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace orvane {
@@ -32,7 +33,9 @@ QDateTime ParseFileDate(const QString& fileDate)
     QString text = fileDate;
     text.replace(QString(r) + "W" + r + r, QStringLiteral("AM"));
     text.replace(QString(r) + "U" + r + r, QStringLiteral("PM"));
-    return QDateTime::fromString(text, QStringLiteral("M/d/yyyy h:m:s AP"));
+    // The C locale: the machine's own locale would expect its own words for
+    // morning and afternoon (a Chinese one never accepts "PM").
+    return QLocale::c().toDateTime(text, QStringLiteral("M/d/yyyy h:m:s AP"));
 }
 
 qint32 ParseFileSize(const QString& fileSize)

@@ -1,5 +1,6 @@
 #include "common/ManifestReader.h"
 
+#include <QDebug>
 #include <QDomDocument>
 #include <QFile>
 
@@ -33,6 +34,12 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         prompts.Information(QStringLiteral("title"), QStringLiteral("open error!"));
         return ManifestRead::OpenError;
+    }
+    // The whole document is held as a tree; a site that sends gigabytes must
+    // not take the memory of the machine with it.
+    if (file.size() > kMaxManifestSize) {
+        qDebug() << "Manifest too large:" << file.size() << "bytes";
+        return ManifestRead::ParseError;
     }
     QDomDocument document;
     if (!document.setContent(&file, false))

@@ -124,6 +124,16 @@ TEST(ManifestReading, EmptyBrokenAndMissingDocuments)
     EXPECT_EQ(result, ManifestRead::ParseError);
     Read("", &result);
     EXPECT_EQ(result, ManifestRead::ParseError);
+    // Oversized: refused before parsing (the file is sparse, so cheap).
+    const QString huge = MakeScratchDir("huge") + "/ServerManifest.xml";
+    WriteFile(huge, "<root>" + QByteArray(Entry("a", "a.qz", "", "", "1", "")) + "</root>");
+    QFile(huge).resize(kMaxManifestSize + 1);
+    {
+        RecordingPrompts prompts;
+        QList<ManifestEntry> entries;
+        EXPECT_EQ(ReadManifest(huge, prompts, entries), ManifestRead::ParseError);
+        EXPECT_TRUE(entries.isEmpty());
+    }
 
     RecordingPrompts prompts;
     QList<ManifestEntry> entries;

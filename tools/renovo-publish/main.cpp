@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "common/ManifestEntry.h"
 #include "tools/renovo-publish/SitePublisher.h"
 
 int main(int argc, char* argv[])
@@ -36,7 +37,7 @@ int main(int argc, char* argv[])
     // The user's settings beside the programs are not part of a release.
     options.exclude = parser.values(exclude) << QStringLiteral("RunInfo.ini");
     if (parser.isSet(date)) {
-        const QDateTime parsed = QDateTime::fromString(parser.value(date), QStringLiteral("M/d/yyyy h:m:s AP"));
+        const QDateTime parsed = orvane::ParseFileDate(parser.value(date));
         if (!parsed.isValid()) {
             std::fprintf(stderr, "renovo-publish: --date must read like 3/5/2024 2:03:07 PM\n");
             return 2;
