@@ -11,6 +11,10 @@
 #include "platform/linux/DdcMonitors.h"
 #include "platform/linux/GnomeDisplays.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SessionRotation.h"
+#include "platform/linux/DdcMonitorConfig.h"
+#include "platform/linux/LinuxSystem.h"
+#include "platform/linux/SessionNotices.h"
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
 #include "platform/linux/MutterDisplayConfig.h"
@@ -179,4 +183,79 @@ TEST_F(GnomeReal, WholePlatformChoosesTheServiceInAGnomeWaylandSession)
     EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_270));
     for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
         qunsetenv(name);
+}
+
+namespace {
+
+// A simulated side that accepts every change and remembers the orientation.
+class AcceptingDisplays : public DisplayApi {
+public:
+    std::uint32_t orientation = 0;
+    bool EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback) override { return callback(1), true; }
+    bool GetMonitorInfo(DisplayHandle, DisplayInfo& info) override { return info.deviceName = "SIM1", true; }
+    DisplayHandle MonitorFromPoint(std::int32_t, std::int32_t) override { return 1; }
+    bool EnumDisplayDevices(const std::string*, std::uint32_t, DisplayDevice&) override { return false; }
+    bool EnumDisplaySettings(const std::string&, std::int32_t, DisplaySettings&) override { return false; }
+    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& s, std::uint32_t) override
+    {
+        if (device != "SIM1")
+            return DISP_CHANGE_FAILED;
+        orientation = s.orientation;
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+};
+
+class SimulatedPlatform : public Platform {
+public:
+    SimulatedPlatform() : ddc(library), devices(noOutputs, ddc, registry), monitors(devices, ddc) {}
+    AcceptingDisplays display;
+    const char* Name() const override { return "sim"; }
+    DisplayApi& Display() override { return display; }
+    MonitorConfigApi& MonitorConfig() override { return monitors; }
+    DeviceRegistry& Registry() override { return registry; }
+    SystemApi& System() override { return system; }
+    NoticeSource& Notices() override { return notices; }
+
+private:
+    struct NoOutputs : OutputSource {
+        std::vector<ActiveOutput> ActiveOutputs() override { return {}; }
+    } noOutputs;
+    FakeDdcLibrary library;
+    DdcMonitors ddc;
+    MonitorDirectory registry;
+    MonitorDevices devices;
+    DdcMonitorConfig monitors;
+    LinuxSystem system;
+    SessionNotices notices{DisplayBackendKind::None, "/nonexistent"};
+};
+
+}  // namespace
+
+TEST_F(GnomeReal, SimulatedRotationsTurnTheRealCompositorsMonitor)
+{
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    auto session = CreateSessionDisplays(QDBusConnection::connectToBus(address, "sessionrotation"));
+    ASSERT_TRUE(session);
+    auto simulated = std::make_unique<SimulatedPlatform>();
+    AcceptingDisplays& simDisplay = simulated->display;
+    auto platform = ForwardRotations(std::move(simulated), std::move(session), "");
+    for (const char* name : {"XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP"})
+        qunsetenv(name);
+
+    DisplaySettings portrait = Turn(DMDO_90, 1080, 1920);
+    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx("SIM1", portrait, CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(simDisplay.orientation, std::uint32_t(DMDO_90));
+    auto state = service->Read();
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->logicalMonitors.at(0).transform, 1u);
+    const Rect turned = state->Bounds(state->logicalMonitors[0]);
+    EXPECT_EQ(turned.bottom - turned.top, 1920);
+
+    // A change the simulation refuses is not handed on.
+    EXPECT_EQ(platform->Display().ChangeDisplaySettingsEx("OTHER", Turn(DMDO_DEFAULT, 1920, 1080),
+                                                          CDS_UPDATEREGISTRY),
+              DISP_CHANGE_FAILED);
+    EXPECT_EQ(service->Read()->logicalMonitors.at(0).transform, 1u);
 }

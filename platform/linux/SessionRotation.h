@@ -1,0 +1,29 @@
+// Demonstration mode: a platform whose monitors are simulated hands every
+// rotation it makes on to the real desktop of this session, so a pivot read
+// over simulated DDC/CI turns a real display (an X11 output, or a GNOME
+// Wayland monitor). The platform seam stays the simulated one in every other
+// respect.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QDBusConnection>
+
+#include "platform/Platform.h"
+
+namespace orvane::platform::linuxplatform {
+
+// The session's own displays (X11, or GNOME Wayland through sessionBus)
+// without any monitor devices; nullptr, with one log line, when the session
+// has none usable.
+std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& sessionBus);
+
+// Wraps inner: after each successful orientation change of inner's displays,
+// the session display named realOutput (empty: the first, primary, one) is
+// turned the same way, keeping its mode. A refusal of the real desktop is
+// logged; the simulated change stands.
+std::unique_ptr<Platform> ForwardRotations(std::unique_ptr<Platform> inner, std::unique_ptr<DisplayApi> session,
+                                           std::string realOutput);
+
+}  // namespace orvane::platform::linuxplatform
