@@ -9,4 +9,9 @@ namespace orvane {
 // The temporary-files location followed by "/Renovo".
 QString UpdateWorkDir();
 
+// The folder is a real folder (not a link) owned by this process's user. An
+// updater running with more rights than the user must not write through a
+// folder someone else prepared in a shared temporary location.
+bool IsPrivateFolder(const QString& path);
+
 }  // namespace orvane

@@ -95,6 +95,12 @@ void Renovo::slotUpdate()
     const QString workDir = UpdateWorkDir();
     if (!QDir(workDir).exists())
         QDir().mkdir(workDir);
+    if (!IsPrivateFolder(workDir)) {
+        qDebug() << "Refused working folder" << workDir;
+        m_bRunning = false;
+        emit runStopped();
+        return;
+    }
     if (!IsPlainName(m_strManifestName)) {
         qDebug() << "Refused manifest name" << m_strManifestName;
         m_bRunning = false;

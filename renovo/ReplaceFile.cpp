@@ -19,7 +19,7 @@ bool CopyDurably(const QString& source, const QString& target)
 {
     QFile in(source);
     QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     QByteArray chunk;
     while (!(chunk = in.read(64 * 1024)).isEmpty()) {

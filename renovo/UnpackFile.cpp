@@ -97,8 +97,12 @@ bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 e
         return false;
     }
 
+    // Created afresh, never opened through whatever (a link, say) was left
+    // at that path: the updater may write with more rights than the folder's
+    // owner.
+    QFile::remove(unpackedPath);
     QFile out(unpackedPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         qDebug() << "Unpack failed:" << unpackedPath << out.errorString();
         return false;
     }

@@ -10,8 +10,8 @@ namespace orvane {
 // more is refused before anything is allocated for it.
 constexpr qint64 kMaxUnpackedSize = 256LL * 1024 * 1024;
 
-// Streams the unpacked data of packedPath into unpackedPath (created or
-// emptied). Fails, removing what it wrote, when a file cannot be opened, the
+// Streams the unpacked data of packedPath into unpackedPath (replaced by a
+// new file). Fails, removing what it wrote, when a file cannot be opened, the
 // declared length exceeds kMaxUnpackedSize or differs from expectedSize
 // (when >= 0), or the stream is corrupt, cut short, or unpacks to another
 // length than declared.

@@ -222,3 +222,31 @@ TEST(RenovoDialog, ClosingMidDownloadInstallsNothing)
     EXPECT_TRUE(prompts.shown.isEmpty());
     EXPECT_TRUE(QDir(UpdateWorkDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
+
+TEST(RenovoDialog, WorkingFolderThatIsALinkStopsTheRun)
+{
+    FakeSystem system;
+    RecordingPrompts prompts;
+    const QString elsewhere = MakeScratchDir("elsewhere");
+    QDir(UpdateWorkDir()).removeRecursively();
+    ASSERT_TRUE(QFile::link(elsewhere, UpdateWorkDir()));
+    const QString site = MakeScratchDir("site");
+    WriteFile(site + "/ServerManifest.xml", "<m/>");
+    SiteServer server(site);
+    ASSERT_TRUE(server.Started());
+
+    Renovo dialog(system, prompts);
+    int exits = 0;
+    bool stopped = false;
+    QObject::connect(&dialog, &Renovo::runStopped, [&]() { stopped = true; });
+    dialog.SetInstallDir(MakeScratchDir("install"));
+    dialog.SetExitProcess([&]() { ++exits; });
+    dialog.m_strRestartProgram = "NoSuchProgram";
+    dialog.m_strSiteUrl = server.Url();
+    dialog.m_strManifestName = "ServerManifest.xml";
+    dialog.show();
+    EXPECT_TRUE(WaitFor([&]() { return stopped; }, 20000));
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    QFile::remove(UpdateWorkDir());
+}

@@ -1,6 +1,7 @@
 // The update check's outcomes and messages, and the start of the updater.
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,24 @@ TEST_F(UpdateCheckTest, HostileEntriesAreSkipped)
     Check();
     EXPECT_EQ(prompts.shown, QStringList{kLatest});
     EXPECT_FALSE(QDir(installDir + "/../../out").exists());
+}
+
+TEST_F(UpdateCheckTest, CheckStartedDuringACheckDoesNothing)
+{
+    // The menu action fires again while the first check waits for its
+    // download (the server sends half the manifest, then nothing).
+    qputenv("ORVANE_DOWNLOAD_STALL_MS", "1500");
+    Publish("");
+    const QByteArray stalling = server->Url("stall/").toUtf8();
+    UpdateCheck check(system, prompts, [this]() { ++exits; });
+    check.SetInstallDir(installDir);
+    QTimer::singleShot(200, [&]() { check.Run(stalling); });
+    check.Run(stalling);
+    qunsetenv("ORVANE_DOWNLOAD_STALL_MS");
+    EXPECT_EQ(prompts.shown, QStringList{kNetwork});
+    // Done: the next check runs again.
+    check.Run(siteUrl);
+    EXPECT_EQ(prompts.shown, (QStringList{kNetwork, kLatest}));
 }
 
 TEST(LaunchUpdater, PathAndArguments)
