@@ -1,5 +1,7 @@
 #include "platform/linux/SessionRotation.h"
 
+#include <cstdlib>
+
 #include <QDBusConnection>
 #include <QDebug>
 #include <QString>
@@ -161,6 +163,17 @@ std::unique_ptr<Platform> ForwardRotations(std::unique_ptr<Platform> inner, std:
     if (!inner || !session)
         return inner;
     return std::make_unique<ForwardingPlatform>(std::move(inner), std::move(session), std::move(realOutput));
+}
+
+std::unique_ptr<Platform> WithSessionRotation(std::unique_ptr<Platform> inner)
+{
+    const char* target = std::getenv("ORVANE_SESSION_ROTATION");
+    if (!inner || !target || !*target)
+        return inner;
+    const std::string output = std::string(target) == "primary" ? std::string() : std::string(target);
+    qDebug().noquote() << "Rotations are handed on to the session display"
+                       << QString::fromStdString(output.empty() ? "primary" : output);
+    return ForwardRotations(std::move(inner), CreateSessionDisplays(QDBusConnection::sessionBus()), output);
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include <QDBusConnection>
-
 #include "platform/Platform.h"
+
+class QDBusConnection;
 
 namespace orvane::platform::linuxplatform {
 
@@ -25,5 +25,10 @@ std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& session
 // logged; the simulated change stands.
 std::unique_ptr<Platform> ForwardRotations(std::unique_ptr<Platform> inner, std::unique_ptr<DisplayApi> session,
                                            std::string realOutput);
+
+// The demonstration switch: with ORVANE_SESSION_ROTATION set ("primary" or
+// an output name such as "DP-1"), inner's rotations are handed on to the
+// session's display; without it inner comes back unchanged.
+std::unique_ptr<Platform> WithSessionRotation(std::unique_ptr<Platform> inner);
 
 }  // namespace orvane::platform::linuxplatform

@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SessionRotation.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace orvane::platform {
@@ -20,7 +21,7 @@ std::unique_ptr<Platform> CreatePlatform(const char* selection)
         const std::string path = selection + sizeof(kSimPrefix) - 1;
         auto sim = sim::CreateSimPlatform(path);
         if (sim)
-            return sim;
+            return linuxplatform::WithSessionRotation(std::move(sim));
         // A broken description must not silently drive real monitors.
         std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
         std::exit(2);
