@@ -34,8 +34,8 @@ namespace {
 struct ReplyDeleter {
     void operator()(QNetworkReply* reply) const
     {
-        // Abort first: deleting a running reply would still emit finished()
-        // into a loop that is already gone.
+        // The slots connected to it capture locals that are already gone.
+        reply->disconnect();
         if (reply->isRunning())
             reply->abort();
         delete reply;
