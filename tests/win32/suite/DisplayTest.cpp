@@ -128,3 +128,19 @@ TEST(Win32Display, ChangingAMissingDisplayIsRefused)
     EXPECT_NE(display.ChangeDisplaySettingsEx("\\\\.\\DISPLAY99", settings, CDS_UPDATEREGISTRY),
               DISP_CHANGE_SUCCESSFUL);
 }
+
+TEST(Win32Display, StoredSettingsWrittenBackUnchangedAreAccepted)
+{
+    win32::Win32Display display;
+    DisplayInfo info;
+    ASSERT_TRUE(display.GetMonitorInfo(display.MonitorFromPoint(0, 0), info));
+    DisplaySettings stored;
+    ASSERT_TRUE(display.EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, stored));
+    stored.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    EXPECT_EQ(display.ChangeDisplaySettingsEx(info.deviceName, stored, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+    DisplaySettings after;
+    ASSERT_TRUE(display.EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, after));
+    EXPECT_EQ(after.pelsWidth, stored.pelsWidth);
+    EXPECT_EQ(after.pelsHeight, stored.pelsHeight);
+    EXPECT_EQ(after.orientation, stored.orientation);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "Process.h"
@@ -73,6 +74,28 @@ TEST(ModuleFileName, IsTheRunningExecutable)
     const std::wstring out = test::ScratchFolder(L"module") + L"module.txt";
     ASSERT_EQ(test::RunAndWait(Probe(), {L"module", out}), 0);
     EXPECT_EQ(test::ReadUtf8File(out), Narrow(Probe()));
+}
+
+// GetModuleFileNameW's truncation: as much as fits, terminated, and the
+// buffer size as the result.
+TEST(ModuleFileName, GrowsItsBufferUntilALongPathFits)
+{
+    for (std::size_t length : {std::size_t(10), std::size_t(259), std::size_t(260), std::size_t(1000),
+                               std::size_t(32767)}) {
+        const std::wstring path = L"C:\\" + std::wstring(length - 3, L'x');
+        int calls = 0;
+        const std::wstring got = win32::GrowingModuleFileName([&](wchar_t* buffer, std::uint32_t size) {
+            ++calls;
+            const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+            path.copy(buffer, copied);
+            buffer[copied] = L'\0';
+            return static_cast<std::uint32_t>(path.size() < size ? path.size() : size);
+        });
+        EXPECT_EQ(got, path) << length;
+        EXPECT_LE(calls, 8) << length;
+    }
+    EXPECT_EQ(win32::GrowingModuleFileName([](wchar_t*, std::uint32_t) { return 0u; }), L"");
+    EXPECT_EQ(win32::GrowingModuleFileName([](wchar_t*, std::uint32_t size) { return size; }), L"");
 }
 
 TEST(StartElevated, StartsTheProgramWithEachArgumentIntact)
