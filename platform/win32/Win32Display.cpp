@@ -1,6 +1,3 @@
-// First: its names must be read before <windows.h> turns them into macros.
-#include "platform/win32/SeamValues.h"
-
 #include "platform/win32/Win32Display.h"
 
 #include "platform/win32/WinApi.h"
@@ -8,13 +5,6 @@
 #include <exception>
 
 #include "platform/win32/WideText.h"
-
-// <windows.h> maps these names to their W forms; here they are the seam's
-// method names, and the W functions are called by their full names.
-#undef GetMonitorInfo
-#undef EnumDisplayDevices
-#undef EnumDisplaySettings
-#undef ChangeDisplaySettingsEx
 
 namespace orvane::platform::win32 {
 

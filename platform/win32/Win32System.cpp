@@ -1,6 +1,3 @@
-// First: its names must be read before <windows.h> turns them into macros.
-#include "platform/win32/SeamValues.h"
-
 #include "platform/win32/Win32System.h"
 
 #include "platform/win32/WinApi.h"

