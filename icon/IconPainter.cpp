@@ -42,21 +42,45 @@ void DrawMonitor(QPainter& p, bool portrait)
     p.drawRoundedRect(screen, 2, 2);
 }
 
-void DrawTurnArrow(QPainter& p, bool clockwise)
+// A bold arc beside the turned monitor, on the side its top turned to, with
+// the head at the end of the turn. Kept to one side so the two directions
+// stay apart even at 22 pixels.
+void DrawSideArrow(QPainter& p, bool clockwise)
 {
-    // A quarter arc over the screen with its head at the end of the turn.
-    const QRectF arc(22, 12, 20, 20);
-    const double start = clockwise ? 160 : 20;
-    const double span = clockwise ? -120 : 120;
-    QPen pen(kArrow, 3.5, Qt::SolidLine, Qt::RoundCap);
-    p.setPen(QPen(kBody, 6.5, Qt::SolidLine, Qt::RoundCap));
+    const QPointF centre(32, 25);
+    const double radius = 23;
+    const QRectF circle(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    const double start = clockwise ? 55 : 125;
+    const double span = clockwise ? -100 : 100;
     p.setBrush(Qt::NoBrush);
-    p.drawArc(arc, int(start * 16), int(span * 16));
-    p.setPen(pen);
-    p.drawArc(arc, int(start * 16), int(span * 16));
+    p.setPen(QPen(kBody, 9, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(circle, int(start * 16), int(span * 16));
+    p.setPen(QPen(kArrow, 5.5, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(circle, int(start * 16), int(span * 16));
     const double end = (start + span) * M_PI / 180.0;
-    const QPointF tip(arc.center().x() + 10 * std::cos(end), arc.center().y() - 10 * std::sin(end));
+    const QPointF tip(centre.x() + radius * std::cos(end), centre.y() - radius * std::sin(end));
     const double heading = end + (clockwise ? -M_PI / 2 : M_PI / 2);
+    const QPointF dir(std::cos(heading), -std::sin(heading));
+    const QPointF side(-dir.y(), dir.x());
+    QPolygonF head;
+    head << tip + dir * 9 << tip + side * 8 << tip - side * 8;
+    p.setPen(QPen(kBody, 2));
+    p.setBrush(kArrow);
+    p.drawPolygon(head);
+}
+
+// The program's own picture: a quarter turn over a landscape screen.
+void DrawTurnArrow(QPainter& p)
+{
+    const QRectF arc(22, 12, 20, 20);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kBody, 6.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(arc, 160 * 16, -120 * 16);
+    p.setPen(QPen(kArrow, 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(arc, 160 * 16, -120 * 16);
+    const double end = 40 * M_PI / 180.0;
+    const QPointF tip(arc.center().x() + 10 * std::cos(end), arc.center().y() - 10 * std::sin(end));
+    const double heading = end - M_PI / 2;
     const QPointF dir(std::cos(heading), -std::sin(heading));
     const QPointF side(-dir.y(), dir.x());
     QPolygonF head;
@@ -75,11 +99,11 @@ QImage Draw(Pose pose, int size)
     p.scale(size / 64.0, size / 64.0);
     switch (pose) {
     case Pose::Landscape: DrawMonitor(p, false); break;
-    case Pose::Clockwise: DrawMonitor(p, true); DrawTurnArrow(p, true); break;
-    case Pose::CounterClockwise: DrawMonitor(p, true); DrawTurnArrow(p, false); break;
+    case Pose::Clockwise: DrawMonitor(p, true); DrawSideArrow(p, true); break;
+    case Pose::CounterClockwise: DrawMonitor(p, true); DrawSideArrow(p, false); break;
     case Pose::Program:
         DrawMonitor(p, false);
-        DrawTurnArrow(p, true);
+        DrawTurnArrow(p);
         break;
     }
     return image;
