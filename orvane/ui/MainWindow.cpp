@@ -17,6 +17,10 @@
 #include "orvane/ui/MainWindowForm.h"
 #include "orvane/update/UpdateCheck.h"
 
+#ifdef Q_OS_WIN
+#include "platform/win32/qt/NativeEventGlue.h"
+#endif
+
 namespace orvane {
 
 namespace {
@@ -70,6 +74,11 @@ MainWindow::MainWindow(MonitorContext& monitors, WindowHooks hooks, QWidget* par
         CreatePollTimer();
         m_monitors.platform.Notices().Subscribe(
             [this](const platform::SystemNotice& notice) { HandleSystemNotice(notice); });
+#ifdef Q_OS_WIN
+        // Never shown, so without this no native window would receive the
+        // broadcast messages.
+        platform::win32::EnsureNativeWindow(*this);
+#endif
     } else {
         ShowUnsupportedMessage(true);
     }

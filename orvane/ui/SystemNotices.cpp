@@ -8,7 +8,7 @@
 #include "orvane/ui/MainWindow.h"
 
 #ifdef Q_OS_WIN
-#include "platform/win32/qt/NativeNotice.h"
+#include "platform/win32/qt/NativeEventGlue.h"
 #endif
 
 namespace orvane {
@@ -49,20 +49,19 @@ void MainWindow::HandleSystemNotice(const platform::SystemNotice& notice)
     }
 }
 
+// On Windows the notices arrive as window messages: the glue hands the
+// watched ones to the platform's notice source, whose subscriber is
+// HandleSystemNotice. Other platforms deliver through the source directly.
 bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, long* result)
 {
     Q_UNUSED(result);
 #ifdef Q_OS_WIN
-    if (qstrcmp(eventType, "windows_generic_MSG") != 0)
-        return false;
-    platform::SystemNotice notice;
-    if (platform::win32::NoticeFromNativeMessage(message, notice))
-        HandleSystemNotice(notice);
+    return platform::win32::ForwardNativeEvent(eventType, message);
 #else
     Q_UNUSED(eventType);
     Q_UNUSED(message);
-#endif
     return false;
+#endif
 }
 
 }  // namespace orvane
