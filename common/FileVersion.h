@@ -3,11 +3,17 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 #include "platform/Platform.h"
 
 namespace orvane {
+
+// The two file-version words of the file's fixed version record; false, with
+// "error in GetFileVersionInfo" or "error in VerQueryValue" in the log, when
+// the file has none that can be read. Both programs' forms read through it.
+bool ReadVersionWords(platform::SystemApi& system, const QString& path, std::uint32_t& ms, std::uint32_t& ls);
 
 // "major.minor.build.revision" of the file's fixed version record, or "" (with
 // "error in GetFileVersionInfo" or "error in VerQueryValue" in the log).

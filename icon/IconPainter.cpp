@@ -42,6 +42,22 @@ void DrawMonitor(QPainter& p, bool portrait)
     p.drawRoundedRect(screen, 2, 2);
 }
 
+// The head at the end of an arc drawn around centre, pointing along the turn.
+void DrawArrowHead(QPainter& p, const QPointF& centre, double radius, double endDegrees, bool clockwise,
+                   double length, double halfWidth, double outline)
+{
+    const double end = endDegrees * M_PI / 180.0;
+    const QPointF tip(centre.x() + radius * std::cos(end), centre.y() - radius * std::sin(end));
+    const double heading = end + (clockwise ? -M_PI / 2 : M_PI / 2);
+    const QPointF dir(std::cos(heading), -std::sin(heading));
+    const QPointF side(-dir.y(), dir.x());
+    QPolygonF head;
+    head << tip + dir * length << tip + side * halfWidth << tip - side * halfWidth;
+    p.setPen(QPen(kBody, outline));
+    p.setBrush(kArrow);
+    p.drawPolygon(head);
+}
+
 // A bold arc beside the turned monitor, on the side its top turned to, with
 // the head at the end of the turn. Kept to one side so the two directions
 // stay apart even at 22 pixels.
@@ -57,16 +73,7 @@ void DrawSideArrow(QPainter& p, bool clockwise)
     p.drawArc(circle, int(start * 16), int(span * 16));
     p.setPen(QPen(kArrow, 5.5, Qt::SolidLine, Qt::FlatCap));
     p.drawArc(circle, int(start * 16), int(span * 16));
-    const double end = (start + span) * M_PI / 180.0;
-    const QPointF tip(centre.x() + radius * std::cos(end), centre.y() - radius * std::sin(end));
-    const double heading = end + (clockwise ? -M_PI / 2 : M_PI / 2);
-    const QPointF dir(std::cos(heading), -std::sin(heading));
-    const QPointF side(-dir.y(), dir.x());
-    QPolygonF head;
-    head << tip + dir * 9 << tip + side * 8 << tip - side * 8;
-    p.setPen(QPen(kBody, 2));
-    p.setBrush(kArrow);
-    p.drawPolygon(head);
+    DrawArrowHead(p, centre, radius, start + span, clockwise, 9, 8, 2);
 }
 
 // The program's own picture: a quarter turn over a landscape screen.
@@ -78,16 +85,7 @@ void DrawTurnArrow(QPainter& p)
     p.drawArc(arc, 160 * 16, -120 * 16);
     p.setPen(QPen(kArrow, 3.5, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(arc, 160 * 16, -120 * 16);
-    const double end = 40 * M_PI / 180.0;
-    const QPointF tip(arc.center().x() + 10 * std::cos(end), arc.center().y() - 10 * std::sin(end));
-    const double heading = end - M_PI / 2;
-    const QPointF dir(std::cos(heading), -std::sin(heading));
-    const QPointF side(-dir.y(), dir.x());
-    QPolygonF head;
-    head << tip + dir * 6 << tip + side * 5 << tip - side * 5;
-    p.setPen(QPen(kBody, 1.5));
-    p.setBrush(kArrow);
-    p.drawPolygon(head);
+    DrawArrowHead(p, arc.center(), 10, 40, true, 6, 5, 1.5);
 }
 
 QImage Draw(Pose pose, int size)

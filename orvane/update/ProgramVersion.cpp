@@ -1,5 +1,7 @@
 #include "orvane/update/ProgramVersion.h"
 
+#include "common/FileVersion.h"
+
 #include <QDebug>
 #include <QFile>
 
@@ -10,16 +12,8 @@ QString ReadFileVersion(platform::SystemApi& system, const QString& path, int& m
 {
     std::uint32_t ms = 0;
     std::uint32_t ls = 0;
-    switch (system.ReadFileVersion(path.toUtf8().toStdString(), ms, ls)) {
-    case platform::VersionRead::NoVersionInfo:
-        qDebug() << "error in GetFileVersionInfo";
+    if (!ReadVersionWords(system, path, ms, ls))
         return {};
-    case platform::VersionRead::NoFixedInfo:
-        qDebug() << "error in VerQueryValue";
-        return {};
-    case platform::VersionRead::Ok:
-        break;
-    }
     major = static_cast<int>(ms >> 16);
     minor = static_cast<int>(ms & 0xFFFF);
     build = static_cast<int>(ls >> 16);
