@@ -59,8 +59,13 @@ MainWindow::MainWindow(MonitorContext& monitors, WindowHooks hooks, QWidget* par
       m_strSiteUrl(ProductionSiteUrl()),
       m_strTestSiteUrl(TestSiteUrl())
 {
-    m_updateCheck = std::make_unique<UpdateCheck>(m_monitors.platform.System(), *m_hooks.prompts,
-                                                  [this] { m_hooks.exitProcess(0); });
+    // The program ends at once for the updater; its tray icon goes first so
+    // that no dead icon is left in the notification area.
+    m_updateCheck = std::make_unique<UpdateCheck>(m_monitors.platform.System(), *m_hooks.prompts, [this] {
+        if (m_pTrayIcon)
+            m_pTrayIcon->hide();
+        m_hooks.exitProcess(0);
+    });
     if (m_monitors.inventory.m_nSupportedCount >= 1) {
         m_monitors.inventory.SelectMonitor(0);
         CreateMonitorArrays();
