@@ -2,6 +2,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QThread>
+
+#include <atomic>
 
 #include <gtest/gtest.h>
 
@@ -87,16 +90,55 @@ TEST(SimPlatformTest, SilencedMonitorBlocksOnlyItsOwnCallsUntilItSpeaks)
     EXPECT_TRUE(vcp.RunGetVcp(257, 0xAA, current, maximum));
 }
 
+// Passes every call on and tells when a read has gone in.
+class EnteringConfig : public platform::MonitorConfigApi {
+public:
+    explicit EnteringConfig(platform::MonitorConfigApi& inner) : m_inner(inner) {}
+    bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t* count) override
+    {
+        return m_inner.GetNumberOfPhysicalMonitorsFromHMONITOR(display, count);
+    }
+    bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t count,
+                                         std::vector<platform::PhysicalMonitor>& out) override
+    {
+        return m_inner.GetPhysicalMonitorsFromHMONITOR(display, count, out);
+    }
+    int GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMonitorHandle monitor, std::uint8_t code,
+                                        std::uint32_t* codeType, std::uint32_t* current,
+                                        std::uint32_t* maximum) override
+    {
+        ++reads;
+        return m_inner.GetVCPFeatureAndVCPFeatureReply(monitor, code, codeType, current, maximum);
+    }
+    int SetVCPFeature(platform::PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override
+    {
+        return m_inner.SetVCPFeature(monitor, code, value);
+    }
+    int GetCapabilitiesStringLength(platform::PhysicalMonitorHandle monitor, std::uint32_t* length) override
+    {
+        return m_inner.GetCapabilitiesStringLength(monitor, length);
+    }
+    std::atomic<int> reads{0};
+
+private:
+    platform::MonitorConfigApi& m_inner;
+};
+
 TEST(SimPlatformTest, DestroyingThePlatformEndsBlockedCalls)
 {
     auto sim = MakeSimFromExample("one-4k.json");
     ASSERT_EQ(SimCommand(sim.path, {"silence", "uhd", "on"}), 0);
-    VcpAccess vcp(sim.platform->MonitorConfig());
+    EnteringConfig config(sim.platform->MonitorConfig());
+    VcpAccess vcp(config);
     quint32 current = 0;
     quint32 maximum = 0;
     vcp.GetVcpThread().m_bStop = 1;  // abandon at once
     vcp.RunGetVcp(257, 0xAA, current, maximum);
     ASSERT_EQ(vcp.AbandonedInFlight(), 1);
+    // Abandoned at once, the worker may not have reached the monitor yet; the
+    // platform must go while the call is blocked inside it, not before.
+    ASSERT_TRUE(WaitFor([&] { return config.reads.load() == 1; }, 3000));
+    QThread::msleep(100);
     QElapsedTimer timer;
     timer.start();
     sim.platform.reset();
