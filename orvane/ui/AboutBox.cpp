@@ -16,6 +16,7 @@ QString g_strAboutLink =
 
 void MainWindow::slotAbout()
 {
+    const NestedLoopScope scope(*this);
     QMessageBox box;
     box.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/icon/icon_64.png"));
     box.setWindowTitle(tr("About"));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTranslator>
 
@@ -121,6 +122,21 @@ private:
     void ResizeMonitorArrays();
 
     void ReleaseMenus();
+    void DisposeRetiredMenus();
+
+    // Marks a slot that may run an event loop of its own (a box, a download,
+    // a platform call that pumps messages). Polling ticks run inside it, and a
+    // reload there must not delete the entry whose slot is still on the stack.
+    class NestedLoopScope {
+    public:
+        explicit NestedLoopScope(MainWindow& window);
+        ~NestedLoopScope();
+        NestedLoopScope(const NestedLoopScope&) = delete;
+        NestedLoopScope& operator=(const NestedLoopScope&) = delete;
+
+    private:
+        MainWindow& m_window;
+    };
     void SetTrayIconFile(const QString& path);
     void ShowStatusUnknown();
     bool HasCurrentMonitor() const;
@@ -167,6 +183,11 @@ private:
     std::vector<int> m_pPivotValue;
 
     QString m_strTrayIconPath;
+
+    int m_nNestedLoops = 0;
+    // Actions, groups and menus replaced by a reload, released once no slot
+    // that could have been started from them is running.
+    std::vector<QPointer<QObject>> m_retiredMenus;
 };
 
 }  // namespace orvane

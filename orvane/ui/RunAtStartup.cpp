@@ -6,6 +6,8 @@ namespace orvane {
 
 void MainWindow::slotRegAddDel(bool checked)
 {
+    // The elevation prompt's wait may pump the thread's messages.
+    const NestedLoopScope scope(*this);
     SetRunAtStartup(m_monitors.platform.System(), m_monitors.inventory.ModulePath(), checked);
 }
 

@@ -104,8 +104,6 @@ void MainWindow::CreateMenus()
 
 void MainWindow::ReleaseMenus()
 {
-    // Deferred: a reload can run inside a box opened from one of these
-    // actions, whose slot is still on the stack.
     std::vector<QObject*> old = {m_pSignalMapper, m_pMonitorGroup, m_pOrientationGroup, m_pMonitorMenu,
                                  m_pOrientationMenu, m_pTrayMenu, m_pAutoAction, m_pLandscapeAction,
                                  m_pCW90Action, m_pCCW90Action, m_pMonitorAction, m_pStatusAction,
@@ -114,9 +112,36 @@ void MainWindow::ReleaseMenus()
     old.insert(old.end(), m_ppMonitorActions.begin(), m_ppMonitorActions.end());
     for (QObject* object : old) {
         if (object)
-            object->deleteLater();
+            m_retiredMenus.emplace_back(object);
     }
     m_ppMonitorActions.clear();
+    DisposeRetiredMenus();
+}
+
+void MainWindow::DisposeRetiredMenus()
+{
+    // Inside a box's event loop a deferred delete runs before the box closes,
+    // that is while the slot of the entry that opened it is still running.
+    if (m_nNestedLoops > 0)
+        return;
+    // Deferred even here: the tick that replaced them may itself have been
+    // started from one of them.
+    for (const QPointer<QObject>& object : m_retiredMenus) {
+        if (object)
+            object->deleteLater();
+    }
+    m_retiredMenus.clear();
+}
+
+MainWindow::NestedLoopScope::NestedLoopScope(MainWindow& window) : m_window(window)
+{
+    ++m_window.m_nNestedLoops;
+}
+
+MainWindow::NestedLoopScope::~NestedLoopScope()
+{
+    if (--m_window.m_nNestedLoops == 0)
+        m_window.DisposeRetiredMenus();
 }
 
 void MainWindow::CreateTrayIcon()

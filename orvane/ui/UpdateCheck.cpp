@@ -5,6 +5,7 @@ namespace orvane {
 
 void MainWindow::slotCheckUpdate()
 {
+    const NestedLoopScope scope(*this);
     m_updateCheck->Run(m_strSiteUrl);
 }
 

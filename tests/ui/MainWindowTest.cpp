@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QEventLoop>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QRegularExpression>
 #include <QTimer>
@@ -213,6 +215,37 @@ TEST(MonitorChanges, NoSupportedMonitorLeftTakesTheEmptyPathEveryTick)
     window->AboutAction()->trigger();
     window->slotMonitorChanged(1);
     EXPECT_EQ(rig.boxes.size(), 1u);
+}
+
+TEST(MonitorChanges, ReloadWhileTheAboutBoxIsOpenKeepsTheTriggeredEntryAlive)
+{
+    Rig rig("two-plus-unsupported.json", NoDelays);
+    auto window = rig.MakeWindow();
+    const QPointer<QAction> about = window->AboutAction();
+    const QPointer<QMenu> menu = window->TrayMenu();
+    bool aliveInBox = false;
+    // The box's event loop runs a tick that finds a monitor unplugged.
+    rig.whileBoxOpen = [&] {
+        rig.Sim({"unplug", "1"});
+        QEventLoop loop;
+        QTimer::singleShot(0, [&] { rig.Tick(*window); });
+        QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        loop.exec();
+        aliveInBox = !about.isNull() && !menu.isNull();
+    };
+    about->trigger();
+    rig.whileBoxOpen = nullptr;
+    ASSERT_EQ(window->MonitorActions().size(), 1u);
+    EXPECT_NE(window->AboutAction(), about.data());
+    // The entry whose slot is still running and its menu outlive the box.
+    EXPECT_TRUE(aliveInBox);
+    EXPECT_FALSE(about.isNull());
+    EXPECT_FALSE(menu.isNull());
+
+    // Once that slot has returned, the old entries go.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(about.isNull());
+    EXPECT_TRUE(menu.isNull());
 }
 
 TEST(Notices, SuspendStopsTheTicksUntilResume)

@@ -157,6 +157,8 @@ std::unique_ptr<MainWindow> Rig::MakeWindow()
     WindowHooks hooks;
     hooks.execMessageBox = [this](QMessageBox& box) {
         boxes.push_back({box.windowTitle(), box.text()});
+        if (whileBoxOpen)
+            whileBoxOpen();
         return static_cast<int>(QMessageBox::Ok);
     };
     hooks.exitProcess = [this](int code) { exits.push_back(code); };

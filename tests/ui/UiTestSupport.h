@@ -76,6 +76,8 @@ public:
     std::unique_ptr<SupportedMonitorList> monitors;
     std::unique_ptr<MonitorContext> context;
     std::vector<Box> boxes;
+    // Runs while a box is open, as the box's own event loop would.
+    std::function<void()> whileBoxOpen;
     std::vector<int> exits;
     std::shared_ptr<RecordingPrompts> prompts = std::make_shared<RecordingPrompts>();
     std::uint32_t versionMS = 0;
