@@ -1,7 +1,6 @@
 #include "platform/linux/GnomeDisplays.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QDebug>
 #include <QString>
@@ -16,15 +15,7 @@ GnomeDisplays::GnomeDisplays(MutterDisplayConfig& service, std::string drmRoot)
 {
 }
 
-DisplayHandle GnomeDisplays::HandleFor(const std::string& name)
-{
-    auto it = m_handles.find(name);
-    if (it == m_handles.end())
-        it = m_handles.emplace(name, DisplayHandle(m_handles.size() + 1)).first;
-    return it->second;
-}
-
-std::vector<GnomeDisplays::Shown> GnomeDisplays::ShownMonitors()
+std::vector<GnomeDisplays::Shown> GnomeDisplays::ShownDisplays()
 {
     std::vector<Shown> shown;
     const auto state = m_service.Read();
@@ -42,68 +33,11 @@ std::vector<GnomeDisplays::Shown> GnomeDisplays::ShownMonitors()
         if (const DrmConnector* connector = FindConnectorForOutput(connectors, entry.output.name))
             entry.output.edid = connector->edid;
         entry.monitor = state->Bounds(logical);
+        entry.work = entry.monitor;  // the service does not tell where the panels are
         shown.push_back(std::move(entry));
     }
     std::stable_partition(shown.begin(), shown.end(), [](const Shown& s) { return s.output.primary; });
     return shown;
-}
-
-std::vector<ActiveOutput> GnomeDisplays::ActiveOutputs()
-{
-    std::vector<ActiveOutput> outputs;
-    for (auto& shown : ShownMonitors())
-        outputs.push_back(std::move(shown.output));
-    return outputs;
-}
-
-bool GnomeDisplays::EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback)
-{
-    for (const auto& shown : ShownMonitors()) {
-        if (!callback(shown.output.handle))
-            break;
-    }
-    return true;
-}
-
-bool GnomeDisplays::GetMonitorInfo(DisplayHandle display, DisplayInfo& info)
-{
-    for (const auto& shown : ShownMonitors()) {
-        if (shown.output.handle != display)
-            continue;
-        info.flags = shown.output.primary ? MONITORINFOF_PRIMARY : 0;
-        info.monitor = shown.monitor;
-        info.work = shown.monitor;  // the service does not tell where the panels are
-        info.deviceName = shown.output.name;
-        return true;
-    }
-    return false;
-}
-
-DisplayHandle GnomeDisplays::MonitorFromPoint(std::int32_t x, std::int32_t y)
-{
-    DisplayHandle nearest = 0;
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
-    for (const auto& shown : ShownMonitors()) {
-        const Rect& r = shown.monitor;
-        const std::int64_t dx = x < r.left ? r.left - x : (x >= r.right ? x - r.right + 1 : 0);
-        const std::int64_t dy = y < r.top ? r.top - y : (y >= r.bottom ? y - r.bottom + 1 : 0);
-        if (dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = shown.output.handle;
-        }
-    }
-    return nearest;
-}
-
-bool GnomeDisplays::EnumDisplayDevices(const std::string* device, std::uint32_t index, DisplayDevice& out)
-{
-    if (!m_devices)
-        return false;
-    const auto list = device ? m_devices->DevicesOf(*device) : m_devices->Adapters();
-    if (index >= list.size())
-        return false;
-    out = list[index];
-    return true;
 }
 
 bool GnomeDisplays::EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out)

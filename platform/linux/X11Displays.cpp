@@ -1,7 +1,6 @@
 #include "platform/linux/X11Displays.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/linux/DrmConnectors.h"
 #include "platform/linux/RandrSettings.h"
@@ -18,12 +17,6 @@ Rect Intersection(const Rect& a, const Rect& b)
     return r;
 }
 
-std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
-{
-    const std::int64_t dx = x < rect.left ? rect.left - x : (x >= rect.right ? x - rect.right + 1 : 0);
-    const std::int64_t dy = y < rect.top ? rect.top - y : (y >= rect.bottom ? y - rect.bottom + 1 : 0);
-    return dx * dx + dy * dy;
-}
 
 }  // namespace
 
@@ -31,15 +24,7 @@ X11Displays::X11Displays(RandrServer* server, std::string drmRoot) : m_server(se
 {
 }
 
-DisplayHandle X11Displays::HandleFor(const std::string& name)
-{
-    auto it = m_handles.find(name);
-    if (it == m_handles.end())
-        it = m_handles.emplace(name, DisplayHandle(m_handles.size() + 1)).first;
-    return it->second;
-}
-
-std::vector<X11Displays::Shown> X11Displays::ShownOutputs()
+std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
 {
     std::vector<Shown> shown;
     const auto screen = m_server ? m_server->Read() : std::nullopt;
@@ -72,62 +57,6 @@ std::vector<X11Displays::Shown> X11Displays::ShownOutputs()
     // The primary display comes first, as the desktop's main display.
     std::stable_partition(shown.begin(), shown.end(), [](const Shown& s) { return s.output.primary; });
     return shown;
-}
-
-std::vector<ActiveOutput> X11Displays::ActiveOutputs()
-{
-    std::vector<ActiveOutput> outputs;
-    for (auto& shown : ShownOutputs())
-        outputs.push_back(std::move(shown.output));
-    return outputs;
-}
-
-bool X11Displays::EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback)
-{
-    for (const auto& shown : ShownOutputs()) {
-        if (!callback(shown.output.handle))
-            break;
-    }
-    return true;
-}
-
-bool X11Displays::GetMonitorInfo(DisplayHandle display, DisplayInfo& info)
-{
-    for (const auto& shown : ShownOutputs()) {
-        if (shown.output.handle != display)
-            continue;
-        info.flags = shown.output.primary ? MONITORINFOF_PRIMARY : 0;
-        info.monitor = shown.monitor;
-        info.work = shown.work;
-        info.deviceName = shown.output.name;
-        return true;
-    }
-    return false;
-}
-
-DisplayHandle X11Displays::MonitorFromPoint(std::int32_t x, std::int32_t y)
-{
-    DisplayHandle nearest = 0;
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
-    for (const auto& shown : ShownOutputs()) {
-        const std::int64_t distance = DistanceSquared(shown.monitor, x, y);
-        if (distance < best) {
-            best = distance;
-            nearest = shown.output.handle;
-        }
-    }
-    return nearest;
-}
-
-bool X11Displays::EnumDisplayDevices(const std::string* device, std::uint32_t index, DisplayDevice& out)
-{
-    if (!m_devices)
-        return false;
-    const auto list = device ? m_devices->DevicesOf(*device) : m_devices->Adapters();
-    if (index >= list.size())
-        return false;
-    out = list[index];
-    return true;
 }
 
 bool X11Displays::EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out)
