@@ -1,19 +1,4 @@
-# Cross build for Windows with Debian's MinGW-w64 (x86_64). The -posix
-# compilers give std::thread and std::mutex; everything is linked statically
-# so the executables run under Wine or on Windows without extra DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows with Debian's MinGW-w64 (x86_64).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(ORVANE_MINGW_PREFIX x86_64-w64-mingw32)
-
-find_program(CMAKE_C_COMPILER NAMES ${ORVANE_MINGW_PREFIX}-gcc-posix ${ORVANE_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${ORVANE_MINGW_PREFIX}-g++-posix ${ORVANE_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${ORVANE_MINGW_PREFIX}-windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORVANE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
