@@ -39,7 +39,9 @@ std::FILE* OpenForWriting(const QString& path)
     // "José" would not open from UTF-8 bytes.
     return ::_wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"w+");
 #else
-    return std::fopen(path.toUtf8().constData(), "w+");
+    // "e": the programs this one starts (the updater, Kestrun, the restarted
+    // program) do not inherit the open log.
+    return std::fopen(path.toUtf8().constData(), "w+e");
 #endif
 }
 
