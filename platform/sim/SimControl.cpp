@@ -13,8 +13,8 @@ namespace {
 
 using Change = std::function<bool(QJsonObject&, std::string*)>;
 
-// Changes one field of one monitor.
-Change SetMonitorField(const std::string& monitor, const QString& key, const QJsonValue& value)
+// Edits one monitor's object in place.
+Change EditMonitor(const std::string& monitor, const std::function<void(QJsonObject&)>& edit)
 {
     return [=](QJsonObject& root, std::string* error) {
         const int index = ResolveMonitor(root, monitor);
@@ -24,23 +24,22 @@ Change SetMonitorField(const std::string& monitor, const QString& key, const QJs
         }
         QJsonArray monitors = root.value("monitors").toArray();
         QJsonObject object = monitors[index].toObject();
-        object[key] = value;
+        edit(object);
         monitors[index] = object;
         root["monitors"] = monitors;
         return true;
     };
 }
 
+// Changes one field of one monitor.
+Change SetMonitorField(const std::string& monitor, const QString& key, const QJsonValue& value)
+{
+    return EditMonitor(monitor, [=](QJsonObject& object) { object[key] = value; });
+}
+
 Change SetVcpValue(const std::string& monitor, int code, double value)
 {
-    return [=](QJsonObject& root, std::string* error) {
-        const int index = ResolveMonitor(root, monitor);
-        if (index < 0) {
-            *error = "no monitor " + monitor;
-            return false;
-        }
-        QJsonArray monitors = root.value("monitors").toArray();
-        QJsonObject object = monitors[index].toObject();
+    return EditMonitor(monitor, [=](QJsonObject& object) {
         QJsonObject vcp = object.value("vcp").toObject();
         QJsonObject feature = vcp.value(VcpKey(code)).toObject();
         feature["current"] = value;
@@ -48,10 +47,7 @@ Change SetVcpValue(const std::string& monitor, int code, double value)
             feature["max"] = code == 0xAA ? 4 : 0xFF;
         vcp[VcpKey(code)] = feature;
         object["vcp"] = vcp;
-        monitors[index] = object;
-        root["monitors"] = monitors;
-        return true;
-    };
+    });
 }
 
 Change PostNotice(std::uint32_t message, std::uint64_t wParam)
