@@ -244,10 +244,10 @@ def update_from_menu():
         release = os.path.join(s.root, "release")
         os.makedirs(release)
         shutil.copy(os.path.join(s.install, "Orvane.exe"), release)
-        patched_version(os.path.join(release, "Orvane.exe"), 9, 3, 0, 0)
+        patched_version(os.path.join(release, "Orvane.exe"), 1, 3, 0, 0)
         site = Site(os.path.join(s.root, "site"))
         publish = os.path.join(os.environ["ORVANE_STAGE_DIR"], "renovo-publish")
-        out = subprocess.run([publish, release, "9.3.0.0", site.folder], capture_output=True, text=True)
+        out = subprocess.run([publish, release, "1.3.0.0", site.folder], capture_output=True, text=True)
         check(out.returncode == 0, "publishing failed: " + out.stderr)
         unattended = {"ORVANE_AUTO_CONFIRM": "1", "ORVANE_SITE_HOST": site.host}
         first = started(s, extra_env=unattended)

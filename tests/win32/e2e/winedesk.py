@@ -7,6 +7,7 @@ close()."""
 
 import glob
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -169,7 +170,6 @@ class Desktop:
 
     def windows(self, title):
         """(id, w, h, x, y) of the mapped top-level windows with that title."""
-        import re
         found = []
         pattern = re.compile(r'^     (0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)'
                              % re.escape(title))
@@ -184,7 +184,6 @@ class Desktop:
 
     def tray_icons(self):
         """Geometry (w, h, x, y) of the Wine icons docked in the tray host."""
-        import re
         icons, inside = [], False
         for line in self.tree().splitlines():
             if '"panel": ("panel" "trayer")' in line:
@@ -328,7 +327,8 @@ class Scenario:
 
     def poke(self, notice):
         out = self.desk.wine(os.path.join(self.install, "poke.exe"), "Orvane", notice)
-        check(out.returncode == 0, "no notice %s reached the program: %s" % (notice, out.stderr))
+        check(out.returncode == 0, "no notice %s reached the program: %s%s" % (notice, out.stdout, out.stderr))
+        return out.stdout
 
     def close(self):
         for p in self.started:
