@@ -253,16 +253,20 @@ def update_from_menu():
         first = started(s, extra_env=unattended)
         menu_choose(s, 2)
         check(first.wait(60) == 0, "Orvane did not end for the update")
-        restarted = wait_for(lambda: [c for _, c in s.processes("Orvane.exe") if c.rstrip().endswith(" 1")], 60,
-                             "Orvane.exe restarted with argument 1")
+        try:
+            wait_for(lambda: [c for _, c in s.processes("Orvane.exe") if c.rstrip().endswith(" 1")], 60,
+                     "Orvane.exe restarted with argument 1")
+        except Failure as error:
+            raise Failure("%s; the updater logged: %s" % (error, s.log("Renovo_log.txt")[-1500:]))
         said = s.boxes_said(first)
         check(any("Confirm to update new version" in b for b in said), "no update question: %s" % said)
         with open(os.path.join(release, "Orvane.exe"), "rb") as a, \
                 open(os.path.join(s.install, "Orvane.exe"), "rb") as b:
             check(a.read() == b.read(), "the installed Orvane.exe is not the new build")
+        # The new build starts like the first: 0xCA 4 again, then its ticks.
+        wait_for(lambda: s.sets(0xCA).count(4) >= 2, 60, "the restarted program's 0xCA 4")
         s.wait_log("Timer end ", timeout=60)
         s.shot("restarted")
-        check(restarted, "no restarted Orvane.exe")
     finally:
         if site:
             site.close()
