@@ -159,17 +159,30 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     clsSetVcpThread& worker = *m_pSetVcpThread;
     QElapsedTimer watchdog;
     watchdog.start();
-    // An earlier write that outlived its limit is still inside its call. The
-    // worker is not restarted under it: this write waits for it within its own
-    // limit and only then makes its call, so it never reports the earlier
-    // write's result as its own.
-    while (worker.isRunning()) {
-        if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
-            worker.exit(0);
-            return worker.m_bStop != 0;
+    // Waits for the worker within this call's limit; false when the limit
+    // passed or a stop was asked (the monitor call itself keeps running).
+    const auto waitForWorker = [&]() {
+        while (worker.isRunning()) {
+            if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
+                worker.exit(0);
+                return false;
+            }
+            worker.wait(kStepMs);
         }
-        worker.wait(kStepMs);
-    }
+        return true;
+    };
+
+    // An earlier write that outlived its limit may still be inside its call;
+    // the worker is never restarted under it. If it is this very write, it
+    // is not made twice: its outcome is this call's. Any other write waits
+    // for it and then makes its own call, so it is neither lost nor given
+    // the earlier write's result.
+    const bool sameWriteOut = worker.isRunning() && worker.m_hPhysicalMonitor == hPhysicalMonitor &&
+                              worker.m_byCode == code && worker.m_dwValue == value;
+    if (!waitForWorker())
+        return worker.m_bStop != 0;
+    if (sameWriteOut)
+        return worker.bResult != 0;
 
     worker.m_hPhysicalMonitor = hPhysicalMonitor;
     worker.m_byCode = code;
@@ -177,13 +190,8 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     worker.bResult = 0;
     worker.start(QThread::InheritPriority);
     worker.m_timer.start();
-    while (worker.isRunning()) {
-        if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
-            worker.exit(0);
-            return worker.m_bStop != 0;
-        }
-        worker.wait(kStepMs);
-    }
+    if (!waitForWorker())
+        return worker.m_bStop != 0;
     return worker.bResult != 0;
 }
 

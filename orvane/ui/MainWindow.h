@@ -121,6 +121,9 @@ private:
     void ReloadMonitorInfo();
     void ResizeMonitorArrays();
 
+    // The current menus' entry for an orientation mode (0 Auto to 3 CCW 90).
+    QAction* OrientationAction(int mode) const;
+
     void ReleaseMenus();
     void DisposeRetiredMenus();
 

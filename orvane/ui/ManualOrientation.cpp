@@ -22,23 +22,36 @@ void MainWindow::slotSetOrientation()
         return;
     const int k = m_monitors.inventory.m_nCurrentMonitor;
     SupportedMonitor& monitor = Monitor(k);
-    if (action == m_pAutoAction) {
+    // Known by the mode it carries rather than by identity: the entry may
+    // belong to a menu that a reload replaced while it was open.
+    const QVariant data = action->data();
+    const int mode = data.isValid() ? data.toInt() : -1;
+    if (QAction* const current = OrientationAction(mode))
+        current->setChecked(true);
+    if (mode == 0) {
         ApplyPivotValue(k);
         m_pOrientationMode[k] = 0;
         return;
     }
-    if (action == m_pCCW90Action) {
-        monitor.Rotate(platform::DMDO_270);
-        m_pOrientationMode[k] = 3;
-    } else if (action == m_pCW90Action) {
-        monitor.Rotate(platform::DMDO_90);
-        m_pOrientationMode[k] = 2;
-    } else if (action == m_pLandscapeAction) {
-        monitor.Rotate(platform::DMDO_DEFAULT);
-        m_pOrientationMode[k] = 1;
+    // What Landscape (1), CW 90 (2) and CCW 90 (3) ask of the display.
+    static constexpr int kRequest[] = {-1, platform::DMDO_DEFAULT, platform::DMDO_90, platform::DMDO_270};
+    if (mode >= 1 && mode <= 3) {
+        monitor.Rotate(kRequest[mode]);
+        m_pOrientationMode[k] = mode;
     }
     SetTrayIconFile(QCoreApplication::applicationDirPath() + "/icon/icon_landscape_64.png");
     ShowStatusUnknown();
+}
+
+QAction* MainWindow::OrientationAction(int mode) const
+{
+    switch (mode) {
+    case 0: return m_pAutoAction;
+    case 1: return m_pLandscapeAction;
+    case 2: return m_pCW90Action;
+    case 3: return m_pCCW90Action;
+    default: return nullptr;
+    }
 }
 
 void MainWindow::slotMonitorChanged(int n)

@@ -30,6 +30,9 @@ void* AsPointer(platform::PhysicalMonitorHandle handle)
 void MainWindow::CreatePollTimer()
 {
     m_pTimer = new QTimer(this);
+    // The default coarse timer may fire up to 5 % early or late to share
+    // wake-ups; the period is meant from the end of one tick to the next.
+    m_pTimer->setTimerType(Qt::PreciseTimer);
     connect(m_pTimer, SIGNAL(timeout()), this, SLOT(slotTimeout()));
     m_pTimer->start(kPollIntervalMs);
 }

@@ -4,7 +4,11 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QSignalMapper>
+#include <QPointer>
 #include <QSystemTrayIcon>
+
+#include <memory>
+#include <vector>
 
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
@@ -45,9 +49,12 @@ void MainWindow::CreateActions()
     m_pLandscapeAction = new QAction(tr("Landscape"), this);
     m_pCW90Action = new QAction(tr("CW 90") + QChar(0x02DA), this);
     m_pCCW90Action = new QAction(tr("CCW 90") + QChar(0x02DA), this);
+    int mode = 0;
     for (QAction* action : {m_pAutoAction, m_pLandscapeAction, m_pCW90Action, m_pCCW90Action}) {
         connect(action, SIGNAL(triggered(bool)), this, SLOT(slotSetOrientation()));
         action->setCheckable(true);
+        // An entry of a menu replaced while it was open still says what it sets.
+        action->setData(mode++);
     }
 
     m_pMonitorAction = new QAction(tr("Monitor: "), this);
@@ -110,11 +117,24 @@ void MainWindow::ReleaseMenus()
                                  m_pSettingAction, m_pRunAtStartupAction, m_pAboutAction, m_pUpdateAction,
                                  m_pExitAction};
     old.insert(old.end(), m_ppMonitorActions.begin(), m_ppMonitorActions.end());
+    m_ppMonitorActions.clear();
+    // The menu the user has open keeps its entries until it closes: a reload
+    // may run on every tick, and the click the user is about to make must
+    // still land. Hiding comes before the chosen entry fires, and the release
+    // is deferred past that.
+    if (m_pTrayMenu && m_pTrayMenu->isVisible()) {
+        auto shown = std::make_shared<std::vector<QPointer<QObject>>>(old.begin(), old.end());
+        connect(m_pTrayMenu, &QMenu::aboutToHide, this, [this, shown] {
+            m_retiredMenus.insert(m_retiredMenus.end(), shown->begin(), shown->end());
+            shown->clear();
+            DisposeRetiredMenus();
+        });
+        return;
+    }
     for (QObject* object : old) {
         if (object)
             m_retiredMenus.emplace_back(object);
     }
-    m_ppMonitorActions.clear();
     DisposeRetiredMenus();
 }
 

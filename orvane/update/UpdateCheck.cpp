@@ -32,18 +32,11 @@ UpdateCheck::UpdateCheck(platform::SystemApi& system, UserPrompts& prompts, std:
         m_exitProcess = []() { std::exit(0); };
 }
 
+// The download and the boxes keep the event loop turning, so the menu action
+// can fire again inside a running check. That check runs in full and answers
+// on its own: it shares no state with this one, and the manifest copy they
+// both use is only ever replaced whole.
 void UpdateCheck::Run(const QByteArray& siteUrl)
-{
-    // The download and the boxes keep the event loop turning, so the menu
-    // action can fire again inside a running check.
-    if (m_bRunning)
-        return;
-    m_bRunning = true;
-    RunOnce(siteUrl);
-    m_bRunning = false;
-}
-
-void UpdateCheck::RunOnce(const QByteArray& siteUrl)
 {
     const QString workDir = UpdateWorkDir();
     if (!QDir(workDir).exists())

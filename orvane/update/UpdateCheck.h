@@ -23,7 +23,7 @@ public:
     void SetInstallDir(const QString& installDir) { m_strInstallDir = installDir; }
 
     // The whole check against the site's base URL (ending with "/"). A check
-    // started while one is waiting (its download or a box) returns at once.
+    // started while one is waiting (its download or a box) runs inside it.
     void Run(const QByteArray& siteUrl);
 
     // Texts of the boxes.
@@ -34,13 +34,10 @@ public:
     static const char* const kLaunchFailedText;
 
 private:
-    void RunOnce(const QByteArray& siteUrl);
-
     platform::SystemApi& m_system;
     UserPrompts& m_prompts;
     std::function<void()> m_exitProcess;
     QString m_strInstallDir;
-    bool m_bRunning = false;
 };
 
 }  // namespace orvane

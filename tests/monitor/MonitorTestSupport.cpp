@@ -89,6 +89,12 @@ void ScriptedMonitorConfig::Release()
     m_released.notify_all();
 }
 
+void ScriptedMonitorConfig::Block()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_open = false;
+}
+
 void ScriptedMonitorConfig::BlockIfAsked(platform::PhysicalMonitorHandle monitor)
 {
     if (monitor != blockedHandle)

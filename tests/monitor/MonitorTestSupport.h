@@ -46,6 +46,8 @@ public:
     std::atomic<int> blockedNow{0};
 
     void Release();
+    // Calls to blockedHandle block again (after a Release()).
+    void Block();
 
     bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle, std::uint32_t*) override { return false; }
     bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle, std::uint32_t,

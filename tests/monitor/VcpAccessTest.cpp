@@ -1,4 +1,7 @@
 #include <QElapsedTimer>
+#include <QThread>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +175,33 @@ TEST_F(VcpAccessTest, HangingWriteTimesOutAndTheNextWriteWaitsForIt)
     ASSERT_TRUE(WaitFor([&] { return !vcp.SetVcpThread().isRunning(); }, 3000));
     EXPECT_TRUE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
     EXPECT_EQ(config.setCalls, 2);
+}
+
+TEST_F(VcpAccessTest, WriteIssuedWhileAnEarlierOneIsOutWaitsForIt)
+{
+    // The same write still out is not made a second time: its outcome,
+    // arriving within this call's limit, is this call's.
+    config.blockedHandle = kMonitor;
+    EXPECT_FALSE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
+    std::thread answer([&] {
+        QThread::msleep(300);
+        config.Release();
+    });
+    EXPECT_TRUE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
+    answer.join();
+    EXPECT_EQ(config.setCalls, 1);
+
+    // Any other write is made on its own once the earlier call is back.
+    config.Block();
+    EXPECT_FALSE(vcp.RunSetVcp(kMonitor, 0xCA, 4));
+    std::thread again([&] {
+        QThread::msleep(300);
+        config.Release();
+    });
+    EXPECT_TRUE(vcp.RunSetVcp(kOther, 0xCA, 4));
+    again.join();
+    EXPECT_EQ(config.setCalls, 3);
+    EXPECT_EQ(vcp.SetVcpThread().m_hPhysicalMonitor, kOther);
 }
 
 }  // namespace

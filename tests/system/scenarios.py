@@ -90,6 +90,23 @@ def monitors_come_and_go():
         check(40 < sub[2] < 60, "the monitor submenu is not two entries high: %s" % (sub,))
 
 
+def menu_survives_reload():
+    # One monitor device not active: the count check differs on every tick,
+    # so every tick reloads the monitors and rebuilds the menus.
+    inactive = lambda t: t.replace('"id": "office",', '"id": "office", "active": false,')  # noqa: E731
+    with session(adjust=inactive) as s:
+        started(s)
+        s.wait_log("Monitor Reload info End : Monitor Count: 2", timeout=15)
+        # Opened right after a tick: the next reload comes while it is open.
+        s.wait_log("Timer end ", count=s.log().count("Timer end ") + 1, timeout=15)
+        menu = s.open_tray_menu()
+        s.wait_log("Monitor Reload info End", count=s.log().count("Monitor Reload info End") + 1, timeout=15)
+        check(menu[0] in [w[0] for w in s.windows("Orvane")], "the open menu went with the reload")
+        # Setting -> CCW 90 of the replaced menu still takes the click.
+        s.click_menu(s.open_submenu(menu, 2), -1)
+        wait_for(lambda: s.display_state(0).get("orientation") == 3, 10, "display 1 at DMDO_270")
+
+
 def sleep_and_resume():
     with session() as s:
         started(s)
@@ -341,6 +358,7 @@ SCENARIOS = {
     "start_and_pivot": start_and_pivot,
     "menu_by_mouse": menu_by_mouse,
     "monitors_come_and_go": monitors_come_and_go,
+    "menu_survives_reload": menu_survives_reload,
     "sleep_and_resume": sleep_and_resume,
     "exit_from_menu": exit_from_menu,
     "second_start": second_start,

@@ -8,6 +8,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QEventLoop>
+#include <QCloseEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QRegularExpression>
@@ -34,6 +38,12 @@ bool EndsWith(const QString& path, const char* tail)
 void NoDelays(QByteArray& json)
 {
     json = QString::fromUtf8(json).replace(QRegularExpression("\"delayMs\": \\d+"), "\"delayMs\": 0").toUtf8();
+}
+
+// The rotation requests the simulation recorded, and the elevated starts.
+QJsonArray Recorded(Rig& rig, const char* key)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(rig.Sim({"show"}))).object().value(key).toArray();
 }
 
 }  // namespace
@@ -150,6 +160,28 @@ TEST(ManualModes, PinnedMonitorIsReadButLeftAlone)
     EXPECT_EQ(rig.Stored(kDisplay1).orientation, 3u);
 }
 
+TEST(ManualModes, AutoWithoutAReadingAndLandscapeTwiceTurnNothing)
+{
+    Rig rig("one-4k.json", NoDelays);
+    auto window = rig.MakeWindow();
+    LogCapture log;
+    window->CW90Action()->trigger();
+    rig.Sim({"fail", "0", "on"});
+    rig.Tick(*window);
+    ASSERT_EQ(window->PivotValues().at(0), -1);
+    // Auto with nothing read: the mode changes, the desktop waits for a tick.
+    window->AutoAction()->trigger();
+    EXPECT_EQ(window->OrientationModes().at(0), 0);
+    EXPECT_EQ(rig.Stored(kDisplay1).orientation, 1u);
+
+    const int requests = Recorded(rig, "rotations").size();
+    window->LandscapeAction()->trigger();
+    window->LandscapeAction()->trigger();
+    EXPECT_EQ(rig.Stored(kDisplay1).orientation, 0u);
+    EXPECT_EQ(Recorded(rig, "rotations").size(), requests + 1) << "the second pick asked again";
+    EXPECT_EQ(log.Count("manaul rotation"), 4);
+}
+
 TEST(ManualModes, SelectedMonitorIsTheOneThatTurns)
 {
     Rig rig("two-plus-unsupported.json", NoDelays);
@@ -248,6 +280,38 @@ TEST(MonitorChanges, ReloadWhileTheAboutBoxIsOpenKeepsTheTriggeredEntryAlive)
     EXPECT_TRUE(menu.isNull());
 }
 
+TEST(MonitorChanges, OpenMenuOutlivesTheReloadOfEveryTickAndTakesTheClick)
+{
+    // One monitor device not active: the count check differs on every tick,
+    // so every tick reloads and rebuilds the menus.
+    Rig rig("two-plus-unsupported.json", [](QByteArray& json) {
+        NoDelays(json);
+        json.replace("\"id\": \"office\",", "\"id\": \"office\", \"active\": false,");
+    });
+    auto window = rig.MakeWindow();
+    LogCapture log;
+    const QPointer<QMenu> menu = window->TrayMenu();
+    const QPointer<QAction> cw90 = window->CW90Action();
+    menu->popup(QPoint(0, 0));
+    rig.Tick(*window);
+    rig.Tick(*window);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(log.Count("Monitor Reload info End : Monitor Count: 2"), 2);
+    ASSERT_FALSE(menu.isNull());
+    ASSERT_FALSE(cw90.isNull());
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_NE(window->TrayMenu(), menu.data());
+
+    // A click closes the menu first, then fires the entry.
+    menu->hide();
+    cw90->trigger();
+    EXPECT_EQ(rig.Stored(kDisplay1).orientation, 1u);
+    EXPECT_EQ(window->OrientationModes().at(0), 2);
+    EXPECT_TRUE(window->CW90Action()->isChecked());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(menu.isNull());
+}
+
 TEST(Notices, SuspendStopsTheTicksUntilResume)
 {
     Rig rig("one-4k.json", NoDelays);
@@ -265,10 +329,13 @@ TEST(Notices, SuspendStopsTheTicksUntilResume)
     window->PollTimer()->stop();
 
     log.Clear();
+    window->HandleSystemNotice({platform::WM_DEVICECHANGE, platform::DBT_DEVICEARRIVAL});
     window->HandleSystemNotice({platform::WM_DEVICECHANGE, platform::DBT_DEVICEREMOVECOMPLETE});
     window->HandleSystemNotice({platform::WM_SETTINGCHANGE, platform::SPI_SETWORKAREA});
     window->HandleSystemNotice({platform::WM_POWERBROADCAST, 10});
     EXPECT_EQ(log.Lines(), QStringList({"**********************************Device Change",
+                                        "**********************************DBT_DEVICEARRIVAL",
+                                        "**********************************Device Change",
                                         "**********************************DBT_DEVICEREMOVECOMPLETE",
                                         "**********************************WM_SETTINGCHANGE",
                                         "**********************************SPI_SETWORKAREA"}));
@@ -306,7 +373,10 @@ TEST(AboutBox, ShowsFirmwareLevelsAndRetriesFailedReads)
 
 TEST(Tray, MenuEntriesStartNoticeAndExit)
 {
-    Rig rig("one-4k.json", NoDelays);
+    Rig rig("one-4k.json", [](QByteArray& json) {
+        NoDelays(json);
+        json.replace(json.indexOf('{'), 1, "{\"performElevatedStarts\": false,");
+    });
     auto window = rig.MakeWindow();
     EXPECT_EQ(rig.Vcp(0, "0xCA"), 4u);
     EXPECT_TRUE(window->TrayIcon()->isVisible());
@@ -328,10 +398,26 @@ TEST(Tray, MenuEntriesStartNoticeAndExit)
     EXPECT_EQ(orientation, QStringList({"Auto", "---", "Landscape", "CW 90" + kRing, "CCW 90" + kRing}));
     EXPECT_TRUE(window->AutoAction()->isChecked());
 
+    // Unticked while no entry exists: the tool is still asked to delete it.
+    ASSERT_FALSE(window->RunAtStartupAction()->isChecked());
+    window->RunAtStartupAction()->setChecked(true);
+    window->RunAtStartupAction()->trigger();
+    const QJsonArray starts = Recorded(rig, "elevatedStarts");
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_TRUE(starts[0].toObject().value("file").toString().endsWith("/Kestrun"));
+    EXPECT_EQ(starts[0].toObject().value("args").toArray(), QJsonArray({"0"}));
+
     window->ExitAction()->trigger();
     EXPECT_FALSE(window->TrayIcon()->isVisible());
     EXPECT_EQ(rig.Vcp(0, "0xCA"), 5u);
     EXPECT_EQ(rig.exits, std::vector<int>({0}));
+
+    // A close event (log-off) ends the program the same way.
+    rig.Sim({"set", "0", "0xCA", "0"});
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window.get(), &close);
+    EXPECT_EQ(rig.Vcp(0, "0xCA"), 5u);
+    EXPECT_EQ(rig.exits, std::vector<int>({0, 0}));
 }
 
 TEST(Start, WithoutSupportedMonitorWarnsAndEnds)

@@ -147,7 +147,7 @@ TEST_F(UpdateCheckTest, HostileEntriesAreSkipped)
     EXPECT_FALSE(QDir(installDir + "/../../out").exists());
 }
 
-TEST_F(UpdateCheckTest, CheckStartedDuringACheckDoesNothing)
+TEST_F(UpdateCheckTest, CheckStartedDuringACheckRunsInsideItAndBothAnswer)
 {
     // The menu action fires again while the first check waits for its
     // download (the server sends half the manifest, then nothing).
@@ -156,13 +156,12 @@ TEST_F(UpdateCheckTest, CheckStartedDuringACheckDoesNothing)
     const QByteArray stalling = server->Url("stall/").toUtf8();
     UpdateCheck check(system, prompts, [this]() { ++exits; });
     check.SetInstallDir(installDir);
-    QTimer::singleShot(200, [&]() { check.Run(stalling); });
+    QTimer::singleShot(200, [&]() { check.Run(siteUrl); });
     check.Run(stalling);
     qunsetenv("ORVANE_DOWNLOAD_STALL_MS");
-    EXPECT_EQ(prompts.shown, QStringList{kNetwork});
-    // Done: the next check runs again.
-    check.Run(siteUrl);
-    EXPECT_EQ(prompts.shown, (QStringList{kNetwork, kLatest}));
+    EXPECT_EQ(prompts.shown, (QStringList{kLatest, kNetwork}));
+    // The inner check's manifest copy is left whole.
+    EXPECT_EQ(ReadFile(UpdateWorkDir() + "/ServerManifest.xml"), QByteArray("<m></m>"));
 }
 
 TEST(LaunchUpdater, PathAndArguments)
