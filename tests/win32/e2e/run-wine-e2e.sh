@@ -2,8 +2,9 @@
 # The Windows programs end to end under Wine: builds the stand-in monitor
 # (dxva2.dll) and the notice sender with MinGW-w64, then runs the scenarios
 # against the Windows build's Orvane.exe, Renovo.exe and Kestrun.exe on one
-# private X server and Wine prefix. Exit 77 (skipped) only when the Windows
-# build, Wine or the desktop tools are genuinely missing.
+# private X server and Wine prefix. Exit 77 (skipped) only when Wine or the
+# desktop tools are missing, or, once the Wine desktop itself has been checked,
+# when the Windows build is.
 set -u
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
@@ -22,10 +23,11 @@ done
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64 || true)
 [ -n "$wine" ] && [ -x "$wine" ] || skip "the 64-bit Wine loader is not installed"
+programs=yes
 for exe in Orvane.exe Renovo.exe Kestrun.exe; do
-  [ -f "$stage/$exe" ] || skip "no Windows build: $stage/$exe is missing (build the tree for Windows first)"
+  [ -f "$stage/$exe" ] || { programs="no: $stage/$exe is missing (scripts/build-windows.sh x86_64 builds it)"; break; }
 done
-[ -x "${ORVANE_STAGE_DIR:-}/renovo-publish" ] || skip "renovo-publish is not built"
+[ "$programs" != yes ] || [ -x "${ORVANE_STAGE_DIR:-}/renovo-publish" ] || skip "renovo-publish is not built"
 
 standin="$scratch/standin"
 mkdir -p "$standin"
@@ -33,6 +35,13 @@ cflags="-O2 -s -Wall -Wextra -Werror -static-libgcc"
 x86_64-w64-mingw32-gcc $cflags -shared -o "$standin/dxva2.dll" "$here/standin/dxva2.c" "$here/standin/dxva2.def" \
   -Wl,--kill-at || fail "building the stand-in dxva2.dll"
 x86_64-w64-mingw32-gcc $cflags -municode -o "$standin/poke.exe" "$here/standin/poke.c" || fail "building poke.exe"
+x86_64-w64-mingw32-gcc $cflags -municode -o "$standin/probe.exe" "$here/standin/probe.c" -ladvapi32 ||
+  fail "building probe.exe"
 
 export ORVANE_WINE="$wine" ORVANE_WINDOWS_STAGE="$stage" ORVANE_STANDIN_DIR="$standin" ORVANE_TEST_DIR="$scratch"
+if [ "$programs" != yes ]; then
+  # Without the programs the desktop and the stand-ins are still checked.
+  python3 "$here/wine_scenarios.py" wine_desktop || exit 1
+  skip "the program scenarios need the Windows build ($programs)"
+fi
 exec python3 "$here/wine_scenarios.py" "$@"

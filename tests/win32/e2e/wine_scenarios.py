@@ -6,12 +6,13 @@ Usage: scenarios.py [SCENARIO ...]"""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from winedesk import (RUN_KEY, SUPPORTED_EDID, UNSUPPORTED_EDID, Desktop, Failure, Scenario, check,  # noqa: E402
+from winedesk import (RUN_KEY, SCREEN, SUPPORTED_EDID, UNSUPPORTED_EDID, Desktop, Failure, Scenario, check,  # noqa: E402
                       wait_for)
 
 DESK = None
@@ -74,6 +75,64 @@ def menu_choose(s, from_bottom):
 
 # -- scenarios -------------------------------------------------------------------
 
+def wine_desktop():
+    """What the program scenarios rely on, checked without the programs: the
+    EDID found the way the program finds it, the stand-in monitor's answers,
+    failures, delays and hangs, rotation requests in Wine's trace, and
+    notices reaching a hidden window."""
+    s = Scenario(DESK, "wine_desktop", programs=False)
+    try:
+        s.control(vcp={0xAA: (3, 4)})
+        out = s.probe("monitor")
+        for line in ("edid 4F10 %dx%d" % SCREEN, "monitors 1 Stand-in DDC monitor 0", "get 0xAA 3 4",
+                     "set 0xCA 4 ok"):
+            check(line in out, "the probe did not report %r: %s" % (line, out))
+        check(s.sets(0xCA) == [4] and any(c.endswith("0xAA -> 3 4") for c in s.calls()),
+              "the stand-in did not record the calls: %s" % s.calls())
+
+        s.control(fail=True)
+        check("get 0xAA fail" in s.probe("read"), "a failing monitor answered")
+        check(s.calls()[-1].endswith("0xAA -> fail"), "the failure was not recorded: %s" % s.calls()[-1:])
+        s.control(delay=300)
+        check("get 0xAA 3 4" in s.probe("read"), "a slow monitor did not answer")
+
+        s.control(hang=True)
+        read_out = os.path.join(s.root, "read.out")
+        with open(read_out, "w") as out_file:
+            reader = subprocess.Popen([DESK.env["WINELOADER"], os.path.join(s.install, "probe.exe"), "read"],
+                                      env=DESK.env, cwd=s.install, stdout=out_file)
+        try:
+            wait_for(lambda: "hang begins" in s.calls(), 30, "the read to hang")
+            time.sleep(1)
+            check(reader.poll() is None, "a hung read returned")
+            s.control(hang=False)
+            reader.wait(30)
+            check("get 0xAA 3 4" in open(read_out).read(), "the released read did not answer")
+        finally:
+            if reader.poll() is None:
+                reader.kill()
+                reader.wait()
+
+        trace = s.probe("rotate", "1", debug="-all,trace+system,err+system")
+        requests = rotation_requests(trace, 1)
+        check(requests and (requests[0]["dmPelsWidth"], requests[0]["dmPelsHeight"]) == (str(SCREEN[1]), str(SCREEN[0])),
+              "no DMDO_90 request at the size turned in Wine's trace: %s" % trace[-1500:])
+
+        said = os.path.join(s.root, "window.out")
+        with open(said, "w") as out_file:
+            window = subprocess.Popen([DESK.env["WINELOADER"], os.path.join(s.install, "probe.exe"), "window"],
+                                      env=DESK.env, cwd=s.install, stdout=out_file)
+        wait_for(lambda: "window ready" in open(said).read(), 30, "the probe's window")
+        for notice in ("suspend", "resume", "display", "settings"):
+            s.poke(notice)
+        check(window.wait(30) == 0, "the probe's window did not end")
+        text = open(said).read()
+        for line in ("notice 0x0218 4", "notice 0x0218 7", "notice 0x007E 32", "notice 0x001A 47"):
+            check(line in text, "the window did not get %r: %s" % (line, text))
+    finally:
+        s.close()
+
+
 def start_with_supported_monitor():
     s = scenario("start_with_supported_monitor")
     try:
@@ -96,11 +155,11 @@ def pivot_reaches_display_settings():
         p = started(s, debug="-all,trace+system,err+system")
         for reading, orientation in ((2, 1), (4, 3)):
             s.control(vcp={0xAA: (reading, 4)})
-            wait_for(lambda: rotation_requests(s, p, orientation), 30,
+            wait_for(lambda: rotation_requests(s.stderr_of(p), orientation), 30,
                      "a request for orientation %d after reading %d" % (orientation, reading))
             s.shot("pivot-%d" % reading)
         for orientation in (1, 3):
-            request = rotation_requests(s, p, orientation)[0]
+            request = rotation_requests(s.stderr_of(p), orientation)[0]
             check(request["dmPelsWidth"] == "1024" and request["dmPelsHeight"] == "1280",
                   "DMDO %d not at the native size turned: %s" % (orientation, request))
             check("DISPLAYORIENTATION" in request["dmFields"], "no orientation field: %s" % request)
@@ -112,10 +171,10 @@ def pivot_reaches_display_settings():
         s.close()
 
 
-def rotation_requests(s, p, orientation):
+def rotation_requests(trace, orientation):
     """The ChangeDisplaySettingsExW requests Wine traced for that DMDO_*."""
     found = []
-    for line in s.stderr_of(p).splitlines():
+    for line in trace.splitlines():
         if "trace_devmode" not in line:
             continue
         fields = dict(re.findall(r"(\w+)=(\S+)", line))
@@ -274,6 +333,7 @@ def update_from_menu():
 
 
 SCENARIOS = {
+    "wine_desktop": wine_desktop,
     "start_with_supported_monitor": start_with_supported_monitor,
     "pivot_reaches_display_settings": pivot_reaches_display_settings,
     "no_supported_monitor": no_supported_monitor,
@@ -289,6 +349,8 @@ SCENARIOS = {
 def main():
     global DESK
     names = sys.argv[1:] or list(SCENARIOS)
+    # A test runner's timeout ends the run through the cleanup below.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     began = time.monotonic()
     DESK = Desktop()
     print("Wine desktop ready (%.1f s)" % (time.monotonic() - began), flush=True)

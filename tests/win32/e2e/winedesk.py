@@ -107,9 +107,10 @@ class Desktop:
         # rewrites the monitor's registry key whenever the desktop process
         # starts, so a command prompt waiting for input keeps both alive and
         # the EDID is written once that desktop is up.
+        os.makedirs(self.prefix)
         self.server = self._spawn(["wineserver", "-f", "-p"], env=self.env)
-        booted = subprocess.run([WINE, "wineboot", "-i"], env=self.env, capture_output=True, timeout=240)
-        check(booted.returncode == 0, "wineboot failed: %s" % booted.stderr[-2000:])
+        code, out = self.wine("wineboot", "-i", timeout=240)
+        check(code == 0, "wineboot failed: %s" % out[-2000:])
         self.keeper = self._spawn([WINE, "cmd"], env=self.env, stdin=subprocess.PIPE)
         wait_for(lambda: wine_processes("explorer.exe /desktop"), 60, "Wine's desktop process")
         for attempt in range(10):
@@ -144,14 +145,25 @@ class Desktop:
                     p.wait(5)
 
     # -- Wine ------------------------------------------------------------------
-    def wine(self, *args, timeout=60, **kw):
-        return subprocess.run([WINE] + list(args), env=self.env, capture_output=True, text=True, timeout=timeout,
-                              **kw)
+    def wine(self, *args, env=None, cwd=None, timeout=60):
+        """Runs a Windows program to its end; (exit code, its output). The
+        output goes through a file: a Wine process may hand its standard
+        handles on to helpers that outlive it, and a pipe would then not end."""
+        with tempfile.TemporaryFile(dir=self.root) as out:
+            p = subprocess.Popen([WINE] + list(args), env=env or self.env, cwd=cwd, stdout=out,
+                                 stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+            try:
+                code = p.wait(timeout)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
+                raise Failure("%s did not end within %d s" % (os.path.basename(args[0]), timeout))
+            out.seek(0)
+            return code, out.read().decode(errors="replace")
 
     def reg(self, *args):
         """reg.exe of the 64-bit registry view; (exit code, output)."""
-        out = self.wine("reg", *args, "/reg:64")
-        return out.returncode, out.stdout
+        return self.wine("reg", *args, "/reg:64")
 
     def set_edid(self, edid):
         code, _ = self.reg("add", MONITOR_KEY, "/v", "EDID", "/t", "REG_BINARY", "/d", edid.hex(), "/f")
@@ -219,13 +231,16 @@ class Scenario:
     """A scratch installation of the Windows programs on the shared desktop,
     the stand-in monitor beside them, and what the scenario started."""
 
-    def __init__(self, desk, name):
+    def __init__(self, desk, name, programs=True):
         self.desk = desk
         self.name = name
         self.root = os.path.join(desk.root, name)
         self.install = os.path.join(self.root, "install")
-        shutil.copytree(WINDOWS_STAGE, self.install)
-        for f in ("dxva2.dll", "poke.exe"):
+        if programs:
+            shutil.copytree(WINDOWS_STAGE, self.install)
+        else:
+            os.makedirs(self.install)
+        for f in ("dxva2.dll", "poke.exe", "probe.exe"):
             shutil.copy(os.path.join(STANDIN, f), self.install)
         with open(os.path.join(self.install, "RunInfo.ini"), "w") as f:
             f.write("[TraceSet]\nTraceLevel=4\n")
@@ -279,6 +294,13 @@ class Scenario:
         self.started.append(p)
         return p
 
+    def probe(self, *args, debug=None):
+        """Runs the desktop probe beside the stand-in; its output."""
+        env = dict(self.desk.env)
+        if debug:
+            env["WINEDEBUG"] = debug
+        return self.desk.wine(os.path.join(self.install, "probe.exe"), *args, env=env, cwd=self.install)[1]
+
     @staticmethod
     def stderr_of(p):
         with open(p.err_path, encoding="utf-8", errors="replace") as f:
@@ -326,9 +348,9 @@ class Scenario:
         raise Failure("the box %r did not close" % title)
 
     def poke(self, notice):
-        out = self.desk.wine(os.path.join(self.install, "poke.exe"), "Orvane", notice)
-        check(out.returncode == 0, "no notice %s reached the program: %s%s" % (notice, out.stdout, out.stderr))
-        return out.stdout
+        code, out = self.desk.wine(os.path.join(self.install, "poke.exe"), "Orvane", notice)
+        check(code == 0, "no notice %s reached the program: %s" % (notice, out))
+        return out
 
     def close(self):
         for p in self.started:
