@@ -1,0 +1,220 @@
+#include "tests/ddc-emu/EmuSetup.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <new>
+
+namespace orvane::ddcemu {
+
+namespace {
+
+void MakeDirs(const std::string& path)
+{
+    for (std::size_t at = 1; at != std::string::npos;) {
+        at = path.find('/', at + 1);
+        ::mkdir(path.substr(0, at).c_str(), 0755);
+    }
+}
+
+void WriteFile(const std::string& path, const void* data, std::size_t size)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), std::streamsize(size));
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    WriteFile(path, text.data(), text.size());
+}
+
+void Link(const std::string& target, const std::string& at)
+{
+    ::unlink(at.c_str());
+    if (::symlink(target.c_str(), at.c_str()) != 0) {
+        // a made-up tree on a file system without links: leave it out
+    }
+}
+
+// The tree a kernel with one GPU shows for these monitors: each connector of
+// card0 with its EDID and its DDC bus, the bus in the I2C bus list and as a
+// character device node (here a plain file the interposer stands behind).
+void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors)
+{
+    const std::string card = "/sys/devices/emulated/card0";
+    MakeDirs(root + "/dev");
+    MakeDirs(root + "/sys/bus/i2c/devices");
+    MakeDirs(root + "/sys/class/drm");
+    MakeDirs(root + "/sys/class/i2c-dev");
+    MakeDirs(root + card);
+    Link("../../devices/emulated/card0", root + "/sys/class/drm/card0");
+    for (const auto& spec : monitors) {
+        const std::string bus = "i2c-" + std::to_string(spec.bus);
+        const std::string connector = card + "/card0-" + spec.connector;
+        const std::string busFolder = connector + "/" + bus;
+        MakeDirs(root + busFolder + "/i2c-dev/" + bus);
+        WriteText(root + busFolder + "/name", "emulated DDC bus " + std::to_string(spec.bus) + "\n");
+        WriteText(root + busFolder + "/i2c-dev/" + bus + "/name", "emulated DDC bus " + std::to_string(spec.bus) + "\n");
+        WriteText(root + busFolder + "/i2c-dev/" + bus + "/dev", "89:" + std::to_string(spec.bus) + "\n");
+        WriteText(root + busFolder + "/i2c-dev/" + bus + "/uevent",
+                  "MAJOR=89\nMINOR=" + std::to_string(spec.bus) + "\nDEVNAME=" + bus + "\n");
+        Link("../../../../../../../class/i2c-dev", root + busFolder + "/i2c-dev/" + bus + "/subsystem");
+        WriteText(root + busFolder + "/uevent", "");
+        Link("../../../../../bus/i2c", root + busFolder + "/subsystem");
+        MakeDirs(root + "/sys/bus/i2c/drivers");
+        WriteText(root + connector + "/uevent", "DEVTYPE=drm_connector\n");
+        Link("../../../../class/drm", root + connector + "/subsystem");
+        const auto edid = BuildEdid(spec);
+        WriteFile(root + connector + "/edid", edid.data(), edid.size());
+        WriteText(root + connector + "/status", "connected\n");
+        WriteText(root + connector + "/enabled", "enabled\n");
+        WriteText(root + connector + "/dpms", "On\n");
+        Link(bus, root + connector + "/ddc");
+        Link("../../devices/emulated/card0/card0-" + spec.connector, root + "/sys/class/drm/card0-" + spec.connector);
+        Link("../../../devices/emulated/card0/card0-" + spec.connector + "/" + bus,
+             root + "/sys/bus/i2c/devices/" + bus);
+        Link("../../devices/emulated/card0/card0-" + spec.connector + "/" + bus + "/i2c-dev/" + bus,
+             root + "/sys/class/i2c-dev/" + bus);
+        WriteText(root + "/dev/" + bus, "");
+        ::chmod((root + "/dev/" + bus).c_str(), 0666);
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildEdid(const MonitorSpec& spec)
+{
+    std::vector<std::uint8_t> edid(spec.extensionBlock ? 256 : 128, 0);
+    const std::uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    std::memcpy(edid.data(), header, 8);
+    const unsigned packed = (unsigned(spec.maker[0] - 'A' + 1) << 10) | (unsigned(spec.maker[1] - 'A' + 1) << 5) |
+                            unsigned(spec.maker[2] - 'A' + 1);
+    edid[8] = std::uint8_t(packed >> 8);
+    edid[9] = std::uint8_t(packed & 0xFF);
+    edid[10] = std::uint8_t(spec.product & 0xFF);
+    edid[11] = std::uint8_t(spec.product >> 8);
+    edid[12] = std::uint8_t(spec.bus);  // a numeric serial that differs per bus
+    edid[16] = 1;
+    edid[17] = 33;  // made in 2023
+    edid[18] = 1;
+    edid[19] = 4;  // EDID 1.4
+    edid[20] = 0xA5;  // digital, 8 bits, DisplayPort
+    edid[54] = 0x01;  // pixel clock, so the first descriptor is a timing
+    edid[56] = std::uint8_t(spec.width & 0xFF);
+    edid[58] = std::uint8_t((spec.width >> 8) << 4);
+    edid[59] = std::uint8_t(spec.height & 0xFF);
+    edid[61] = std::uint8_t((spec.height >> 8) << 4);
+    const auto text = [&edid](std::size_t offset, std::uint8_t tag, const std::string& value) {
+        edid[offset + 3] = tag;
+        std::size_t i = 0;
+        for (; i < value.size() && i < 13; ++i)
+            edid[offset + 5 + i] = std::uint8_t(value[i]);
+        if (i < 13)
+            edid[offset + 5 + i++] = 0x0A;
+        for (; i < 13; ++i)
+            edid[offset + 5 + i] = ' ';
+    };
+    text(72, 0xFC, spec.name);
+    text(90, 0xFF, spec.serial);
+    edid[108 + 3] = 0x10;  // dummy descriptor
+    if (spec.extensionBlock) {
+        edid[126] = 1;
+        edid[128] = 0x02;  // CTA extension with no data blocks
+        edid[129] = 0x03;
+        edid[130] = 4;
+    }
+    for (std::size_t block = 0; block < edid.size(); block += 128) {
+        std::uint8_t sum = 0;
+        for (std::size_t i = block; i < block + 127; ++i)
+            sum = std::uint8_t(sum + edid[i]);
+        edid[block + 127] = std::uint8_t(0x100 - sum);
+    }
+    return edid;
+}
+
+Emulation::Emulation(const std::string& folder, const std::vector<MonitorSpec>& monitors)
+    : m_stateFile(folder + "/ddc-emu.state")
+{
+    if (monitors.size() > std::size_t(kMaxMonitors))
+        return;
+    const std::string root = folder + "/root";
+    BuildTree(root, monitors);
+    const int fd = ::open(m_stateFile.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    if (::ftruncate(fd, sizeof(State)) != 0) {
+        ::close(fd);
+        return;
+    }
+    void* map = ::mmap(nullptr, sizeof(State), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return;
+    // The file is zero-filled, which is every atomic's initial value.
+    m_state = static_cast<State*>(map);
+    std::strncpy(m_state->root, root.c_str(), sizeof(m_state->root) - 1);
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const MonitorSpec& spec = monitors[i];
+        MonitorState& state = m_state->monitors[i];
+        state.bus = spec.bus;
+        const auto edid = BuildEdid(spec);
+        state.edidLength = std::uint32_t(edid.size());
+        std::memcpy(state.edid, edid.data(), edid.size());
+        std::strncpy(state.connector, spec.connector.c_str(), sizeof(state.connector) - 1);
+        std::strncpy(state.capabilities, spec.capabilities.c_str(), sizeof(state.capabilities) - 1);
+        for (const auto& [code, value] : spec.features) {
+            state.supported[code] = 1;
+            state.current[code] = value.first;
+            state.maximum[code] = value.second;
+        }
+        state.present = 1;
+    }
+    m_state->monitorCount = std::uint32_t(monitors.size());
+    m_state->magic = kMagic;
+}
+
+Emulation::Emulation(const std::string& stateFile) : m_stateFile(stateFile)
+{
+    const int fd = ::open(m_stateFile.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    void* map = ::mmap(nullptr, sizeof(State), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map != MAP_FAILED && static_cast<State*>(map)->magic == kMagic)
+        m_state = static_cast<State*>(map);
+    else if (map != MAP_FAILED)
+        ::munmap(map, sizeof(State));
+}
+
+Emulation::~Emulation() = default;
+
+void Emulation::SetValue(std::size_t monitor, std::uint8_t code, std::uint16_t value)
+{
+    m_state->monitors[monitor].supported[code] = 1;
+    m_state->monitors[monitor].current[code] = value;
+}
+
+void Emulation::SetFault(std::size_t monitor, Fault fault, int count)
+{
+    MonitorState& state = m_state->monitors[monitor];
+    state.faultCount = count;
+    state.fault = static_cast<std::uint32_t>(fault);
+}
+
+std::vector<std::pair<std::uint8_t, std::uint16_t>> Emulation::Writes(std::size_t monitor)
+{
+    MonitorState& state = m_state->monitors[monitor];
+    const std::uint32_t count = state.writeCount.load();
+    std::vector<std::pair<std::uint8_t, std::uint16_t>> writes;
+    for (std::uint32_t i = count > std::uint32_t(kWriteLog) ? count - kWriteLog : 0; i < count; ++i) {
+        const std::uint32_t entry = state.writes[i % kWriteLog].codeAndValue.load();
+        writes.emplace_back(std::uint8_t(entry >> 16), std::uint16_t(entry));
+    }
+    return writes;
+}
+
+}  // namespace orvane::ddcemu
