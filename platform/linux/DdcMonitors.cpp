@@ -56,8 +56,10 @@ std::vector<DdcDisplayRecord> DdcMonitors::Displays(const std::vector<Edid>& out
         return m_displays;  // a call is still running; try again at the next look
     {
         std::lock_guard<std::mutex> lock(m_table);
-        for (auto& monitor : m_monitors)
+        for (auto& monitor : m_monitors) {
             monitor.stale = true;
+            monitor.caller.reset();  // no call runs now: detection holds every monitor
+        }
         ++m_generation;
     }
     m_displays = m_library.Detect();
@@ -114,7 +116,9 @@ bool DdcMonitors::WithMonitor(PhysicalMonitorHandle handle, Call call)
     std::unique_lock<std::timed_mutex> busy(monitor->busy, kBusyWait);
     if (!busy.owns_lock())
         return false;
-    return call(monitor->opened);
+    bool result = false;
+    monitor->caller->Run([&] { result = call(monitor->opened); });
+    return result;
 }
 
 int DdcMonitors::GetVcp(PhysicalMonitorHandle handle, std::uint8_t code, std::uint32_t* codeType,

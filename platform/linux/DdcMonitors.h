@@ -2,17 +2,20 @@
 // each with a handle that stays valid for the life of the process. VCP calls
 // arrive from worker threads that their caller may abandon, so a handle is
 // never closed while a call on it may still be running, and calls on one
-// monitor never overlap on the bus.
+// monitor never overlap on the bus. Each monitor's calls reach the library
+// from one long-lived thread of its own (see DdcCallThread).
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/linux/DdcCallThread.h"
 #include "platform/linux/DdcLibrary.h"
 
 namespace orvane::platform::linuxplatform {
@@ -48,6 +51,7 @@ private:
         DdcOpenHandle opened = 0;
         bool stale = false;
         std::timed_mutex busy;  // one bus conversation at a time
+        std::unique_ptr<DdcCallThread> caller = std::make_unique<DdcCallThread>();
     };
     // Runs call on the monitor's open handle; false when the handle is
     // unknown, stale or still busy with an earlier call after a long wait.
