@@ -45,6 +45,7 @@ struct Api {
     decltype(&ddca_get_non_table_vcp_value) getNonTableVcpValue = nullptr;
     decltype(&ddca_set_non_table_vcp_value) setNonTableVcpValue = nullptr;
     decltype(&ddca_get_capabilities_string) getCapabilitiesString = nullptr;
+    decltype(&ddca_enable_verify) enableVerify = nullptr;  // optional
 
     bool Complete() const
     {
@@ -135,6 +136,12 @@ public:
     bool SetVcp(DdcOpenHandle handle, std::uint8_t code, std::uint16_t value) override
     {
         Quiet();
+        // A write succeeds when the monitor takes it. The library would read
+        // the feature back first (a third more bus time) and fail the write
+        // of a feature the monitor takes but does not report, such as 0xCA
+        // on many monitors. The setting is per thread, hence set each time.
+        if (m_api.enableVerify)
+            m_api.enableVerify(false);
         return m_api.setNonTableVcpValue(reinterpret_cast<DDCA_Display_Handle>(handle), code,
                                          std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)) == 0;
     }
@@ -166,6 +173,7 @@ private:
             Resolve(m_library, "ddca_get_non_table_vcp_value", m_api.getNonTableVcpValue);
             Resolve(m_library, "ddca_set_non_table_vcp_value", m_api.setNonTableVcpValue);
             Resolve(m_library, "ddca_get_capabilities_string", m_api.getCapabilitiesString);
+            Resolve(m_library, "ddca_enable_verify", m_api.enableVerify);
         }
         LogCaptured(capture.Finish());
         if (!m_library)

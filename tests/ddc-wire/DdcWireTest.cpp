@@ -28,6 +28,7 @@ TEST(DdcWire, OneMonitorIsFoundByItsEdidAndAnswersEveryRequest)
     REQUIRE_PRELOAD();
     auto specs = Monitors(1);
     specs[0].extensionBlock = true;  // 256 bytes at 0x50; the join uses the base block
+    specs[0].features.erase(0xCA);    // takes 0xCA writes but does not report 0xCA
     Wire wire(specs);
     const auto handles = wire.Handles();
     ASSERT_EQ(handles.size(), 1u);
