@@ -1,5 +1,8 @@
 // ddc-emu: creates emulated monitors and changes them while a program runs.
-//   ddc-emu create FOLDER N [BUS...]      N monitors (buses 3, 4, ... unless given)
+//   ddc-emu create FOLDER N [--connector NAME] [--size WxH] [BUS...]
+//                                         N monitors on buses 3, 4, ... (unless given) and
+//                                         connectors DP-1, DP-2, ... (the first NAME if given),
+//                                         native size WxH (3840x2160 unless given)
 //   ddc-emu set STATE MONITOR CODE VALUE  a VCP value (codes and values in hex or decimal)
 //   ddc-emu fault STATE MONITOR none|nak|checksum|null|unplug-mid-read COUNT (-1: for ever)
 //   ddc-emu delay STATE MONITOR MS        answer delay
@@ -40,12 +43,27 @@ int main(int argc, char** argv)
         const long count = Number(argv[3]);
         if (count < 1 || count > kMaxMonitors)
             return Usage();
+        int first = 4;
+        std::string connector;
+        unsigned width = 0;
+        unsigned height = 0;
+        while (argc > first + 1 && argv[first][0] == '-') {
+            if (std::strcmp(argv[first], "--connector") == 0)
+                connector = argv[first + 1];
+            else if (std::strcmp(argv[first], "--size") != 0 || std::sscanf(argv[first + 1], "%ux%u", &width, &height) != 2)
+                return Usage();
+            first += 2;
+        }
         std::vector<MonitorSpec> specs;
         for (long i = 0; i < count; ++i) {
             MonitorSpec spec;
-            spec.bus = argc > 4 + i ? int(Number(argv[4 + i])) : int(3 + i);
-            spec.connector = "DP-" + std::to_string(i + 1);
+            spec.bus = argc > first + i ? int(Number(argv[first + i])) : int(3 + i);
+            spec.connector = i == 0 && !connector.empty() ? connector : "DP-" + std::to_string(i + 1);
             spec.serial = "SN000" + std::to_string(i + 1);
+            if (width && height) {
+                spec.width = width;
+                spec.height = height;
+            }
             specs.push_back(spec);
         }
         Emulation emulation(argv[2], specs);

@@ -175,7 +175,19 @@ int Transfer(int monitor, std::uint8_t address, bool read, std::uint8_t* data, s
         NoteCaller(*state);
     Monitor& emulated = (*g_monitors)[std::size_t(monitor)];
     MonitorState& shared = state->monitors[monitor];
-    return read ? emulated.Read(shared, address, data, length) : emulated.Write(shared, address, data, length);
+    const int error =
+        read ? emulated.Read(shared, address, data, length) : emulated.Write(shared, address, data, length);
+    if (std::getenv("ORVANE_DDC_EMU_TRACE")) {
+        std::string bytes;
+        for (std::size_t i = 0; i < length && i < 40; ++i) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, " %02X", data[i]);
+            bytes += hex;
+        }
+        std::fprintf(stderr, "ddc-emu: bus %d %s 0x%02X %zu bytes (%s):%s\n", shared.bus, read ? "read" : "write",
+                     address, length, error ? std::strerror(error) : "ok", bytes.c_str());
+    }
+    return error;
 }
 
 int Fail(int error)
@@ -488,6 +500,8 @@ int ioctl(int fd, unsigned long request, ...)
         return 0;
     case I2C_RDWR: {
         auto* transfer = static_cast<i2c_rdwr_ioctl_data*>(argument);
+        if (std::getenv("ORVANE_DDC_EMU_TRACE"))
+            std::fprintf(stderr, "ddc-emu: I2C_RDWR with %u messages\n", transfer->nmsgs);
         for (__u32 i = 0; i < transfer->nmsgs; ++i) {
             const i2c_msg& message = transfer->msgs[i];
             const int error = Transfer(monitor, std::uint8_t(message.addr), (message.flags & I2C_M_RD) != 0,
