@@ -2,19 +2,21 @@
 // emulated monitor that answers after 0, 40 or 50 ms: the library alone (at
 // several sleep multipliers) and the program's whole path (RunGetVcp, the
 // worker and the monitor's call thread), whose difference is the program's
-// own cost. Runs itself again with the emulation preloaded.
+// own cost. Creates the monitor in a folder below /tmp, then runs itself
+// again with the emulation preloaded.
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include <ddcutil_c_api.h>
@@ -75,8 +77,16 @@ private:
 
 int main(int argc, char** argv)
 {
+    // The library is loaded with this program and looks at the buses at once,
+    // so the monitors exist and the interposer is in place before it starts.
     const char* preload = std::getenv("LD_PRELOAD");
+    orvane::ddcemu::MonitorSpec spec;
     if (!preload || !std::strstr(preload, "ddc-emu-preload")) {
+        char folder[] = "/tmp/bench-ddc-XXXXXX";
+        if (!::mkdtemp(folder))
+            return 1;
+        orvane::ddcemu::Emulation emulation(folder, {spec});
+        ::setenv("ORVANE_DDC_EMU", emulation.StateFile().c_str(), 1);
         ::setenv("LD_PRELOAD", ORVANE_DDC_EMU_PRELOAD, 1);
         ::execv("/proc/self/exe", argv);
         std::perror("bench_ddc_read: cannot run again with the emulation");
@@ -84,11 +94,19 @@ int main(int argc, char** argv)
     }
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QTemporaryDir dir;
-    orvane::ddcemu::MonitorSpec spec;
-    orvane::ddcemu::Emulation emulation(dir.path().toStdString(), {spec});
-    ::setenv("ORVANE_DDC_EMU", emulation.StateFile().c_str(), 1);
+    const std::string stateFile = std::getenv("ORVANE_DDC_EMU");
+    orvane::ddcemu::Emulation emulation(stateFile);
+    if (!emulation.Ok())
+        return 1;
     orvane::ddcemu::MonitorState& monitor = emulation.Monitor(0);
+    const unsigned delays[] = {0, 40, 50};
+
+    std::printf("VCP 0xAA reads against an emulated monitor, median of %d (CPU: whole process per read)\n", kReads);
+    std::printf("%-6s %-28s %10s %10s %10s\n", "delay", "path", "time ms", "CPU ms", "requests");
+    const auto print = [&](unsigned delay, const char* path, const Figures& f, double requests) {
+        std::printf("%-6u %-28s %10.1f %10.2f %10.1f%s\n", delay, path, f.medianMs, f.cpuMs, requests,
+                    f.ok ? "" : "  (failed reads)");
+    };
 
     // The library on its own, on this thread.
     ddca_set_fout(nullptr);
@@ -103,10 +121,26 @@ int main(int argc, char** argv)
         DDCA_Non_Table_Vcp_Value value{};
         return ddca_get_non_table_vcp_value(raw, 0xAA, &value) == 0 && value.sl == 1;
     };
+    std::vector<Figures> library;
+    for (const unsigned delay : delays) {
+        monitor.delayMs = delay;
+        for (const double multiplier : {1.0, 0.5, 0.0}) {
+            ddca_set_sleep_multiplier(multiplier);
+            const std::uint32_t requests = monitor.requests;
+            const Figures f = Measure(rawRead);
+            if (multiplier == 1.0)
+                library.push_back(f);
+            char path[64];
+            std::snprintf(path, sizeof path, "libddcutil, multiplier %.1f", multiplier);
+            print(delay, path, f, double(monitor.requests - requests) / kReads);
+        }
+    }
+    ddca_set_sleep_multiplier(1.0);
+    ddca_close_display(raw);  // the library lets one handle at a time open a display
 
     // The program's path: its platform objects over the same library.
-    auto library = CreateLibDdcutil();
-    DdcMonitors ddc(*library);
+    auto ddcLibrary = CreateLibDdcutil();
+    DdcMonitors ddc(*ddcLibrary);
     MonitorDirectory directory;
     const auto edid = orvane::ddcemu::BuildEdid(spec);
     OneOutput outputs(Edid(edid.begin(), edid.end()));
@@ -123,28 +157,15 @@ int main(int argc, char** argv)
         quint32 maximum = 0;
         return vcp.RunGetVcp(found[0].handle, 0xAA, current, maximum) && current == 1;
     };
-
-    std::printf("VCP 0xAA reads against an emulated monitor, median of %d (CPU: whole process per read)\n", kReads);
-    std::printf("%-6s %-28s %10s %10s %10s\n", "delay", "path", "time ms", "CPU ms", "requests");
-    for (const unsigned delay : {0u, 40u, 50u}) {
-        monitor.delayMs = delay;
-        for (const double multiplier : {1.0, 0.5, 0.0}) {
-            ddca_set_sleep_multiplier(multiplier);
-            const std::uint32_t requests = monitor.requests;
-            const Figures f = Measure(rawRead);
-            char path[64];
-            std::snprintf(path, sizeof path, "libddcutil, multiplier %.1f", multiplier);
-            std::printf("%-6u %-28s %10.1f %10.2f %10.1f%s\n", delay, path, f.medianMs, f.cpuMs,
-                        double(monitor.requests - requests) / kReads, f.ok ? "" : "  (failed reads)");
-        }
-        ddca_set_sleep_multiplier(1.0);
-        const Figures library1 = Measure(rawRead);
+    for (std::size_t i = 0; i < std::size(delays); ++i) {
+        monitor.delayMs = delays[i];
         const std::uint32_t requests = monitor.requests;
         const Figures program = Measure(programRead);
-        std::printf("%-6u %-28s %10.1f %10.2f %10.1f%s\n", delay, "program (RunGetVcp)", program.medianMs,
-                    program.cpuMs, double(monitor.requests - requests) / kReads, program.ok ? "" : "  (failed reads)");
-        std::printf("%-6u %-28s %10.1f %10.2f\n", delay, "program overhead", program.medianMs - library1.medianMs,
-                    program.cpuMs - library1.cpuMs);
+        print(delays[i], "program (RunGetVcp)", program, double(monitor.requests - requests) / kReads);
+        std::printf("%-6u %-28s %10.1f %10.2f\n", delays[i], "program overhead", program.medianMs - library[i].medianMs,
+                    program.cpuMs - library[i].cpuMs);
     }
+    const std::string folder = stateFile.substr(0, stateFile.rfind('/'));
+    QDir(QString::fromStdString(folder)).removeRecursively();
     return 0;
 }
