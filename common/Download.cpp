@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <limits>
 #include <memory>
 
 namespace orvane {
@@ -29,7 +30,22 @@ int DownloadStallLimitMs()
     return ok && fromEnv > 0 ? fromEnv : 60000;
 }
 
+qint64 DownloadMinRate()
+{
+    bool ok = false;
+    const qint64 fromEnv = qEnvironmentVariable("ORVANE_DOWNLOAD_MIN_RATE").toLongLong(&ok);
+    return ok && fromEnv > 0 ? fromEnv : 16 * 1024;
+}
+
+qint64 DownloadTimeLimitMs(qint64 bytes)
+{
+    return DownloadStallLimitMs() + qMax<qint64>(bytes, 0) * 1000 / DownloadMinRate();
+}
+
 namespace {
+
+// Why the transfer was given up before it finished.
+enum class Cutoff { None, Stalled, TooSlow, TooLarge };
 
 struct ReplyDeleter {
     void operator()(QNetworkReply* reply) const
@@ -43,12 +59,17 @@ struct ReplyDeleter {
 };
 
 // Why a finished reply is not a complete download, or empty when it is.
-QString TransferProblem(QNetworkReply& reply, qint64 received, bool stalled, bool cancelled)
+QString TransferProblem(QNetworkReply& reply, qint64 received, Cutoff cutoff, qint64 timeLimitMs, qint64 maxBytes,
+                        bool cancelled)
 {
     if (cancelled)
         return QStringLiteral("download cancelled");
-    if (stalled)
+    if (cutoff == Cutoff::Stalled)
         return QStringLiteral("no data for %1 ms").arg(DownloadStallLimitMs());
+    if (cutoff == Cutoff::TooSlow)
+        return QStringLiteral("not complete after %1 ms").arg(timeLimitMs);
+    if (cutoff == Cutoff::TooLarge)
+        return QStringLiteral("larger than the limit of %1 bytes").arg(maxBytes);
     if (!reply.isFinished())
         return QStringLiteral("download interrupted");
     if (reply.error() != QNetworkReply::NoError)
@@ -64,7 +85,7 @@ QString TransferProblem(QNetworkReply& reply, qint64 received, bool stalled, boo
 
 }  // namespace
 
-bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* cancel)
+bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes, DownloadCancel* cancel)
 {
     if (cancel && cancel->IsCancelled()) {
         qDebug() << "Failure" << QStringLiteral("download cancelled");
@@ -73,7 +94,8 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
 
     QEventLoop loop;
     QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // A plain GET: a redirect could lead anywhere, on any host and port.
+    manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager.get(request));
     // Bounded read-ahead: a large file streams through instead of piling up
@@ -87,19 +109,32 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     bool fileOpen = false;
     QString writeProblem;
     qint64 received = 0;
-    bool stalled = false;
+    Cutoff cutoff = Cutoff::None;
+    auto cutOff = [&](Cutoff why) {
+        if (cutoff == Cutoff::None)
+            cutoff = why;
+        reply->abort();
+    };
 
     QTimer stallTimer;
     stallTimer.setSingleShot(true);
     stallTimer.setInterval(DownloadStallLimitMs());
+    QTimer overallTimer;
+    overallTimer.setSingleShot(true);
+    qint64 timeLimitMs = DownloadTimeLimitMs(maxBytes);
+    overallTimer.setInterval(static_cast<int>(qMin<qint64>(timeLimitMs, std::numeric_limits<int>::max())));
 
     auto drain = [&]() {
-        if (!reply->isOpen() || !writeProblem.isEmpty())
+        if (!reply->isOpen() || !writeProblem.isEmpty() || cutoff != Cutoff::None)
             return;  // aborted
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty())
             return;
         received += chunk.size();
+        if (received > maxBytes) {
+            cutOff(Cutoff::TooLarge);
+            return;
+        }
         if (!fileOpen) {
             fileOpen = file.open(QIODevice::WriteOnly);
             if (!fileOpen)
@@ -118,9 +153,20 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
     });
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &stallTimer,
                      [&stallTimer]() { stallTimer.start(); });
-    QObject::connect(&stallTimer, &QTimer::timeout, &loop, [&]() {
-        stalled = true;
-        reply->abort();
+    QObject::connect(&stallTimer, &QTimer::timeout, &loop, [&]() { cutOff(Cutoff::Stalled); });
+    QObject::connect(&overallTimer, &QTimer::timeout, &loop, [&]() { cutOff(Cutoff::TooSlow); });
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&]() {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!length.isValid())
+            return;
+        if (length.toLongLong() > maxBytes) {
+            cutOff(Cutoff::TooLarge);
+            return;
+        }
+        // A smaller announced body earns a shorter limit, counted from the start.
+        const qint64 elapsed = timeLimitMs - overallTimer.remainingTime();
+        timeLimitMs = DownloadTimeLimitMs(length.toLongLong());
+        overallTimer.start(static_cast<int>(qMax<qint64>(timeLimitMs - elapsed, 0)));
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QPointer<DownloadCancel> cancelGuard(cancel);
@@ -128,16 +174,20 @@ bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* 
         QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&]() { reply->abort(); });
 
     stallTimer.start();
+    overallTimer.start();
     if (!reply->isFinished())
         loop.exec();
     stallTimer.stop();
+    overallTimer.stop();
     if (reply->isFinished())
         drain();
 
     // The loop also ends when the application quits underneath it; a reply
     // that has not finished then is a cut-short download.
     const bool cancelled = cancelGuard && cancelGuard->IsCancelled();
-    QString problem = writeProblem.isEmpty() ? TransferProblem(*reply, received, stalled, cancelled) : writeProblem;
+    QString problem = writeProblem.isEmpty()
+        ? TransferProblem(*reply, received, cutoff, timeLimitMs, maxBytes, cancelled)
+        : writeProblem;
     if (problem.isEmpty()) {
         qDebug() << "Download...";
         if (!fileOpen) {

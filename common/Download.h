@@ -27,12 +27,25 @@ private:
 // ORVANE_DOWNLOAD_STALL_MS when set to a positive number.
 int DownloadStallLimitMs();
 
-// GET url and store the body at localPath. True only when the final status is
-// 200, the whole body arrived (as long as Content-Length said, when given)
-// and it was written completely. The file at localPath is replaced in one
+// Slowest average rate a download may keep, in bytes per second: 16 KiB/s,
+// or ORVANE_DOWNLOAD_MIN_RATE when set to a positive number.
+qint64 DownloadMinRate();
+
+// Longest a download of at most `bytes` may take in all: the stall limit plus
+// the time those bytes need at the minimum rate. A site that sends a byte
+// now and then never trips the stall rule but runs into this one.
+qint64 DownloadTimeLimitMs(qint64 bytes);
+
+// GET url and store the body at localPath. True only when the answer itself
+// has status 200 (redirects are not followed), the whole body arrived (as
+// long as Content-Length said, when given), it is no longer than maxBytes and
+// it was written completely. A Content-Length above maxBytes is refused before
+// the body is read, a body that grows past it is cut off, and a transfer that
+// outlasts DownloadTimeLimitMs is given up. The file at localPath is replaced in one
 // step on success and left as it was on failure; the body is streamed to disk
 // and never held in memory as a whole. Logs "Download..." and "ok", or
 // "Failure" with the reason.
-bool DownloadFile(const QString& url, const QString& localPath, DownloadCancel* cancel = nullptr);
+bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
+                  DownloadCancel* cancel = nullptr);
 
 }  // namespace orvane

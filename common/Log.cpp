@@ -2,13 +2,18 @@
 
 #include <QByteArray>
 #include <QDebug>
-#include <QStandardPaths>
+#include <QFileInfo>
 #include <QTime>
 
 #include "common/Settings.h"
+#include "common/TempFolder.h"
 
 #ifdef _WIN32
 #include <cwchar>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace orvane {
@@ -32,16 +37,31 @@ int Threshold(QtMsgType type)
     return 4;
 }
 
+// The log lives in a temporary folder others may write to, and the updater
+// runs with more rights than they have: whatever was planted at the log's
+// place (a link, a device, someone else's file) is refused, never written
+// through or emptied.
 std::FILE* OpenForWriting(const QString& path)
 {
 #ifdef _WIN32
+    if (QFileInfo(path).isSymLink())
+        return nullptr;
     // fopen takes the ANSI code page on Windows, so a profile folder such as
     // "José" would not open from UTF-8 bytes.
     return ::_wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"w+");
 #else
-    // "e": the programs this one starts (the updater, Kestrun, the restarted
-    // program) do not inherit the open log.
-    return std::fopen(path.toUtf8().constData(), "w+e");
+    // O_CLOEXEC: the programs this one starts (the updater, Kestrun, the
+    // restarted program) do not inherit the open log.
+    const int fd = ::open(path.toUtf8().constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+    // Emptied only once it is known to be this user's own plain file.
+    std::FILE* file = ours && ::ftruncate(fd, 0) == 0 ? ::fdopen(fd, "w+") : nullptr;
+    if (!file)
+        ::close(fd);
+    return file;
 #endif
 }
 
@@ -55,7 +75,7 @@ bool PassesTraceLevel(QtMsgType type, int level)
 QString LogFilePath(LogFlavor flavor)
 {
     const QString name = flavor == LogFlavor::Orvane ? "/Orvane_log.txt" : "/Renovo_log.txt";
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation) + name;
+    return TempFolder() + name;
 }
 
 void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)

@@ -20,8 +20,9 @@ extern int g_nTraceLevel;
 // Reads the trace level and opens the program's log file (emptied).
 void InitLog(LogFlavor flavor);
 
-// Opens path with "w+" and installs LogMessageHandler; false when the file
-// cannot be opened (messages then stay with Qt's default output).
+// Opens path like "w+" and installs LogMessageHandler; false when the file
+// cannot be opened or is not a regular file of this user's (a link, a device
+// or someone else's file is neither followed nor emptied) (messages then stay with Qt's default output).
 bool OpenLogFile(const QString& path);
 
 // Post-routine of the application object: writes "Close log file." and

@@ -13,6 +13,7 @@ struct ManifestEntry {
     QString fileDate;     // child 2: "M/d/yyyy h:m:s AP", local time
     QString fileSize;     // child 3: decimal size of the unpacked file
     QString subDir;       // child 4: "" or "/" + folder name
+    QString sha256;       // child 5, signed sites only: hex SHA-256 of the packed file as served
 };
 
 // Installation folder + subDir + "/" + file.

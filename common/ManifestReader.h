@@ -10,20 +10,28 @@ namespace orvane {
 
 class UserPrompts;
 
-// Far above any real manifest (a few hundred bytes an entry).
-constexpr qint64 kMaxManifestSize = 16 * 1024 * 1024;
+// Far above any real manifest (a few hundred bytes an entry). The manifest
+// comes over plain HTTP, so every dimension a site controls is bounded.
+constexpr qint64 kMaxManifestSize = 4 * 1024 * 1024;
+constexpr int kMaxManifestEntries = 4096;
+constexpr int kMaxManifestDepth = 16;
+// Distinct entry folders: each one is created in the installation and the
+// working folder while the manifest is walked.
+constexpr int kMaxManifestFolders = 64;
 
 enum class ManifestRead {
     Ok,
     OpenError,   // the "open error!" box has been shown
-    ParseError,  // not XML, or no root element
+    ParseError,  // not readable: not XML, no root element, or over a limit
 };
 
 // Every child node of the root element is one entry, in document order;
 // comments and other non-element nodes count too (with empty fields). The
 // five fields are taken by position only when the entry has at least five
-// child nodes. A file that cannot be opened shows the box titled "title"; one
-// above kMaxManifestSize counts as not parsing.
+// child nodes. A file that cannot be opened shows the box titled "title". A
+// document type declaration (and with it every entity of one), or a file over
+// any of the limits above, counts as not parsing. The reader streams: memory
+// and time stay proportional to the capped file, never to its nesting.
 ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<ManifestEntry>& entries);
 
 }  // namespace orvane

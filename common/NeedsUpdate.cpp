@@ -72,10 +72,23 @@ void CreateEntryFolders(const ManifestEntry& entry, const QString& installDir, c
     MakeOneLevel(workDir + entry.subDir);
 }
 
+QString LinkOnPath(const ManifestEntry& entry, const QString& installDir, const QString& workDir)
+{
+    const QStringList places = {installDir + entry.subDir, InstalledPath(entry, installDir), workDir + entry.subDir,
+                                UnpackedWorkPath(entry, workDir), PackedWorkPath(entry, workDir)};
+    for (const QString& place : places) {
+        if (QFileInfo(place).isSymLink())
+            return QStringLiteral("\"%1\" is a link").arg(place);
+    }
+    return {};
+}
+
 EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir,
                         const VersionReader& readVersion)
 {
-    const QString problem = EntryProblem(entry);
+    QString problem = EntryProblem(entry);
+    if (problem.isEmpty())
+        problem = LinkOnPath(entry, installDir, workDir);
     if (!problem.isEmpty()) {
         qDebug() << "Refused manifest entry:" << problem;
         return EntryVerdict::Refused;

@@ -28,10 +28,15 @@ void LogUpdateDecision(const QString& installedPath, bool needsUpdate);
 // each, where missing.
 void CreateEntryFolders(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
 
+// Why the entry's place in the installation or working folder is unsafe to
+// write to (its folder or file is a link, which could lead anywhere), or an
+// empty text.
+QString LinkOnPath(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
+
 enum class EntryVerdict { UpToDate, OutOfDate, Refused };
 
-// The walk's step for one entry: refuses (and logs) an unsafe entry before
-// anything is created for it; otherwise creates its folders, logs its parsed
+// The walk's step for one entry: refuses (and logs) an unsafe entry, or one
+// whose place passes through a link, before anything is created for it; otherwise creates its folders, logs its parsed
 // date and applies NeedsUpdate.
 EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir,
                         const VersionReader& readVersion);

@@ -1,7 +1,8 @@
 #include "common/UpdateWorkDir.h"
 
 #include <QFileInfo>
-#include <QStandardPaths>
+
+#include "common/TempFolder.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -11,7 +12,7 @@ namespace orvane {
 
 QString UpdateWorkDir()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/Renovo";
+    return TempFolder() + "/Renovo";
 }
 
 bool IsPrivateFolder(const QString& path)

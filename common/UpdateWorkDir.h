@@ -6,7 +6,7 @@
 
 namespace orvane {
 
-// The temporary-files location followed by "/Renovo".
+// TempFolder() followed by "/Renovo".
 QString UpdateWorkDir();
 
 // The folder is a real folder (not a link) owned by this process's user. An

@@ -16,7 +16,6 @@
 #include "common/FileVersion.h"
 #include "common/ManifestReader.h"
 #include "common/NeedsUpdate.h"
-#include "common/UpdateWorkDir.h"
 #include "common/UserPrompts.h"
 #include "renovo/FileTime.h"
 #include "renovo/ReplaceFile.h"
@@ -27,6 +26,7 @@ namespace orvane {
 namespace {
 
 const char* const kCompleteText = "Application update completely!";
+const char* const kRefusedText = "Server connect failed, can't update SW.";
 
 void RemoveIfExists(const QString& path)
 {
@@ -92,25 +92,21 @@ void Renovo::slotUpdate()
     ui.lblStatus->setText(QString());
     ui.progressBar->setValue(0);
 
-    const QString workDir = UpdateWorkDir();
-    if (!QDir(workDir).exists())
-        QDir().mkdir(workDir);
-    if (!IsPrivateFolder(workDir)) {
-        qDebug() << "Refused working folder" << workDir;
-        m_bRunning = false;
-        emit runStopped();
+    if (!m_workFolder.Prepare()) {
+        Refuse();
         return;
     }
+    const QString workDir = m_workFolder.Path();
     if (!IsPlainName(m_strManifestName)) {
         qDebug() << "Refused manifest name" << m_strManifestName;
-        m_bRunning = false;
-        emit runStopped();
+        Refuse();
         return;
     }
+    RemoveStagedLeftovers(InstallDir());
     const QString localManifest = workDir + "/" + m_strManifestName;
     // A copy left by an earlier check must not stand in for a failed download.
     RemoveIfExists(localManifest);
-    DownloadFile(m_strSiteUrl + m_strManifestName, localManifest, m_pCancel);
+    DownloadFile(m_strSiteUrl + m_strManifestName, localManifest, kMaxManifestSize, m_pCancel);
 
     QList<ManifestEntry> entries;
     if (ReadManifest(localManifest, m_prompts, entries) != ManifestRead::Ok) {
@@ -145,6 +141,16 @@ void Renovo::slotUpdate()
         m_prompts.Information(QStringLiteral("Update"), kCompleteText);
     }
     RestartProgram();
+    m_workFolder.Release();
+    m_exitProcess();
+    m_bRunning = false;
+}
+
+void Renovo::Refuse()
+{
+    m_prompts.Warning(QStringLiteral("Renovo"), kRefusedText);
+    RestartProgram();
+    m_workFolder.Release();
     m_exitProcess();
     m_bRunning = false;
 }
@@ -160,14 +166,16 @@ void Renovo::UpdateEntry(const ManifestEntry& entry, const QString& installDir, 
         RemoveIfExists(unpacked);
     };
 
-    if (!DownloadFile(PackedUrl(entry, m_strSiteUrl), packed, m_pCancel) || m_pCancel->IsCancelled()) {
+    bool sizeGiven = false;
+    const int listedSize = entry.fileSize.toInt(&sizeGiven, 10);
+    const qint64 expectedSize = sizeGiven && listedSize >= 0 ? listedSize : -1;
+    if (!DownloadFile(PackedUrl(entry, m_strSiteUrl), packed, PackedSizeLimit(expectedSize), m_pCancel)
+        || m_pCancel->IsCancelled()) {
         cleanUp();
         return;
     }
     RemoveIfExists(unpacked);
-    bool sizeGiven = false;
-    const int listedSize = entry.fileSize.toInt(&sizeGiven, 10);
-    if (!UnpackFile(packed, unpacked, sizeGiven && listedSize >= 0 ? listedSize : -1)) {
+    if (!UnpackFile(packed, unpacked, expectedSize)) {
         cleanUp();
         return;
     }
@@ -177,7 +185,12 @@ void Renovo::UpdateEntry(const ManifestEntry& entry, const QString& installDir, 
         fileTime = FileTimeFromDate(listed);
         m_system.SetFileLastWriteTime(unpacked.toUtf8().toStdString(), static_cast<std::uint64_t>(*fileTime));
     }
-    if (!m_pCancel->IsCancelled())
+    // A link planted while the file was downloading is refused as one found
+    // when the manifest was walked.
+    const QString link = LinkOnPath(entry, installDir, workDir);
+    if (!link.isEmpty())
+        qDebug() << "Refused manifest entry:" << link;
+    else if (!m_pCancel->IsCancelled())
         ReplaceInstalledFile(m_system, unpacked, InstalledPath(entry, installDir), fileTime);
     cleanUp();
 }

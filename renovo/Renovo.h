@@ -10,6 +10,7 @@
 #include "common/ManifestEntry.h"
 #include "platform/Platform.h"
 #include "renovo/RenovoClass.h"
+#include "renovo/WorkFolder.h"
 
 class QShowEvent;
 class QTimer;
@@ -54,6 +55,9 @@ private:
     void UpdateEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
     bool IsUpdaterItself(const ManifestEntry& entry) const;
     void RestartProgram();
+    // A run that cannot be made safely: the user is told, the program is
+    // started again and the process ends, with nothing installed.
+    void Refuse();
     QString InstallDir() const;
 
     RenovoClass ui;
@@ -63,6 +67,7 @@ private:
     UserPrompts& m_prompts;
     std::function<void()> m_exitProcess;
     QString m_strInstallDir;
+    WorkFolder m_workFolder;
     bool m_bRunning = false;
 };
 

@@ -66,12 +66,23 @@ QString Inflate(QFile& in, QFile& out, qint64 declared)
                 return QStringLiteral("cannot write \"%1\": %2").arg(out.fileName(), out.errorString());
         } while (zs.avail_out == 0 && ret != Z_STREAM_END);
     } while (ret != Z_STREAM_END);
+    // Whatever follows the stream is not part of the file; a packed file
+    // carrying more than it declares is not what the site published.
+    if (zs.avail_in != 0 || !in.atEnd())
+        return QStringLiteral("data after the end of the packed stream");
     if (total != declared)
         return QStringLiteral("unpacks to %1 bytes, %2 declared").arg(total).arg(declared);
     return {};
 }
 
 }  // namespace
+
+qint64 PackedSizeLimit(qint64 unpackedSize)
+{
+    if (unpackedSize < 0 || unpackedSize > kMaxUnpackedSize)
+        return kMaxPackedSize;
+    return qMin<qint64>(kMaxPackedSize, qint64(compressBound(static_cast<uLong>(unpackedSize))) + 4);
+}
 
 bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize)
 {

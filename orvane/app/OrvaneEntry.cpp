@@ -37,6 +37,12 @@ int RunOrvane(int argc, char** argv, MonitorContext& monitors)
     const platform::InstanceLock lock = monitors.platform.System().AcquireSingleInstance("Orvane");
     if (lock == platform::InstanceLock::AlreadyRunning)
         return ShowAlreadyRunning();
+    // Without the lock nothing tells whether another instance runs; two
+    // would fight over the monitors, so this one does not start.
+    if (lock == platform::InstanceLock::Failed) {
+        qWarning() << "Single-instance lock could not be taken; not starting";
+        return ShowAlreadyRunning();
+    }
     InitLog(LogFlavor::Orvane);
     qAddPostRoutine(CloseLogFile);
 

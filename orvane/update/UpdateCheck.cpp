@@ -45,7 +45,7 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
     if (QFile::exists(localManifest))
         QFile::remove(localManifest);
 
-    if (!DownloadFile(QString::fromUtf8(siteUrl) + "ServerManifest.xml", localManifest)) {
+    if (!DownloadFile(QString::fromUtf8(siteUrl) + "ServerManifest.xml", localManifest, kMaxManifestSize)) {
         m_prompts.Information(QStringLiteral("Orvane"), kNetworkFailedText);
         return;
     }

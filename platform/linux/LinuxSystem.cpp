@@ -37,9 +37,15 @@ constexpr std::uint64_t kUnixEpochFileTime = 116444736000000000ULL;
 
 }  // namespace
 
-std::string LockFolder()
+std::vector<std::string> LockFolders()
 {
-    return EnvOr("XDG_RUNTIME_DIR", EnvOr("TMPDIR", "/tmp"));
+    std::vector<std::string> folders;
+    const std::string cache = EnvOr("XDG_CACHE_HOME", EnvOr("HOME", "") + "/.cache");
+    for (const std::string& folder : {EnvOr("XDG_RUNTIME_DIR", ""), cache, EnvOr("TMPDIR", ""), std::string("/tmp")}) {
+        if (!folder.empty() && folder != "/.cache")
+            folders.push_back(folder);
+    }
+    return folders;
 }
 
 std::string LinuxSystem::ModuleFileName()
@@ -55,15 +61,20 @@ InstanceLock LinuxSystem::AcquireSingleInstance(const std::string& name)
 {
     // flock is released by the kernel when the process dies, so a crashed
     // instance never blocks the next start.
-    const std::string path = LockFolder() + "/" + name + "-" + std::to_string(::getuid()) + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return InstanceLock::Failed;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return InstanceLock::Acquired;  // fd stays open for the life of the process
-    const int error = errno;
-    ::close(fd);
-    return error == EWOULDBLOCK ? InstanceLock::AlreadyRunning : InstanceLock::Failed;
+    // A folder the lock cannot be made in (not writable, missing) passes the
+    // decision on to the next one; it never means that no instance runs.
+    for (const std::string& folder : LockFolders()) {
+        const std::string path = folder + "/" + name + "-" + std::to_string(::getuid()) + ".lock";
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return InstanceLock::Acquired;  // fd stays open for the life of the process
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? InstanceLock::AlreadyRunning : InstanceLock::Failed;
+    }
+    return InstanceLock::Failed;
 }
 
 bool LinuxSystem::IsRunAtStartup()

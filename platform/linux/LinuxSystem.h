@@ -18,8 +18,10 @@ public:
                                 std::uint32_t& fileVersionLS) override;
 };
 
-// Folder of the per-user single-instance locks: $XDG_RUNTIME_DIR, else the
-// temporary folder.
-std::string LockFolder();
+// Folders for the per-user single-instance locks, in the order they are
+// tried: $XDG_RUNTIME_DIR, the user's cache folder, the temporary folder,
+// /tmp. The first one a lock file can be opened in decides; the same
+// environment always picks the same file.
+std::vector<std::string> LockFolders();
 
 }  // namespace orvane::platform::linuxplatform

@@ -3,6 +3,7 @@
 // orderly (post-routines run) or through an immediate exit.
 //   log-probe orvane|renovo orderly|exit
 //   log-probe site            prints the "Others/Site" flag
+//   log-probe paths           prints the log's and the working folder's paths
 #include <QCoreApplication>
 #include <QDebug>
 #include <QString>
@@ -13,12 +14,18 @@
 
 #include "common/Log.h"
 #include "common/Settings.h"
+#include "common/UpdateWorkDir.h"
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "site") == 0) {
         std::printf("%s\n", orvane::ReadTestSiteFlag() ? "test" : "production");
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "paths") == 0) {
+        std::printf("%s\n%s\n", qPrintable(orvane::LogFilePath(orvane::LogFlavor::Renovo)),
+                    qPrintable(orvane::UpdateWorkDir()));
         return 0;
     }
     if (argc < 3)

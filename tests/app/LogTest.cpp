@@ -4,9 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 #include "support/TestSupport.h"
 
@@ -31,11 +34,11 @@ Install MakeInstall(const QByteArray& runInfo)
     return install;
 }
 
-QString RunProbe(const Install& install, const QStringList& args)
+QString RunProbe(const Install& install, const QStringList& args, const QString& tmpdir = QString())
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", install.tmp);
+    env.insert("TMPDIR", tmpdir.isNull() ? install.tmp : tmpdir);
     process.setProcessEnvironment(env);
     process.start(install.dir + "/log-probe", args);
     EXPECT_TRUE(process.waitForFinished(20000));
@@ -126,6 +129,31 @@ TEST(Log, UpdaterLinesCarryTheEmptyMessageContext)
     EXPECT_EQ(texts[0], "Download... ((null):0, (null))");
     EXPECT_EQ(texts[4], kUtf8Line + " ((null):0, (null))");
     EXPECT_FALSE(QFile::exists(install.tmp + "/Orvane_log.txt"));
+}
+
+TEST(Log, NeverWritesThroughALinkOrBelowTheRoot)
+{
+    const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");
+    const QString victim = MakeScratchDir("victim") + "/precious.txt";
+    WriteFile(victim, "precious");
+    ASSERT_TRUE(QFile::link(victim, install.tmp + "/Orvane_log.txt"));
+    RunProbe(install, {"orvane", "orderly"});
+    EXPECT_EQ(ReadFile(victim), QByteArray("precious"));
+    // A temporary folder that does not exist: another existing folder, never
+    // the root.
+    const QStringList paths = RunProbe(install, {"paths"}, install.tmp + "/no/such/folder").split('\n');
+    ASSERT_EQ(paths.size(), 2);
+    for (const QString& path : paths) {
+        const QString folder = QFileInfo(path).path();
+        EXPECT_TRUE(folder != "/" && QFileInfo(folder).isDir()) << path.toStdString();
+    }
+}
+
+TEST(Settings, RunInfoThatIsNotARegularFileReadsAsAbsent)
+{
+    const Install install = MakeInstall(QByteArray());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(install.dir + "/RunInfo.ini").constData(), 0600), 0);
+    EXPECT_EQ(RunProbe(install, {"site"}), "production");
 }
 
 TEST(Settings, SiteFlagFollowsQtBooleanRules)

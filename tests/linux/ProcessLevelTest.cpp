@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include "platform/linux/Autostart.h"
 #include "platform/linux/LinuxSystem.h"
@@ -133,6 +134,25 @@ TEST(SingleInstance, SecondIsRefusedAndAKilledFirstDoesNotBlock)
     EXPECT_EQ(answer(third), "acquired");
     third.closeWriteChannel();
     EXPECT_TRUE(third.waitForFinished(10000));
+
+    // A runtime folder the lock cannot be made in: the next folder decides,
+    // so a second start is still refused. (Root writes anywhere.)
+    if (::geteuid() != 0) {
+        const QString readOnly = orvane::test::MakeScratchDir("read-only-runtime");
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", readOnly);
+        QProcess holding, refused;
+        holding.setProcessEnvironment(env);
+        refused.setProcessEnvironment(env);
+        holding.start(holder, {"OrvaneTest"});
+        EXPECT_EQ(answer(holding), "acquired");
+        refused.start(holder, {"OrvaneTest"});
+        EXPECT_EQ(answer(refused), "running");
+        holding.closeWriteChannel();
+        EXPECT_TRUE(holding.waitForFinished(10000));
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
 }
 
 namespace {

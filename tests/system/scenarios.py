@@ -141,6 +141,23 @@ def second_start():
         check(s.log().startswith(before), "the first instance's log was cut")
 
 
+def second_start_without_lock_folder():
+    # The runtime folder the lock normally lives in cannot be written: the
+    # lock falls back to another per-user folder and still refuses a second
+    # start.
+    with session() as s:
+        runtime = os.path.join(s.root, "runtime")
+        os.makedirs(runtime)
+        os.chmod(runtime, 0o500)
+        env = {"XDG_RUNTIME_DIR": runtime}
+        first = started(s, extra_env=env)
+        second = s.start_orvane(extra_env=env)
+        s.answer_box("Orvane is already running!")
+        check(second.wait(20) == 1, "the second start did not end with code 1")
+        check(first.poll() is None, "the first instance ended")
+        os.chmod(runtime, 0o700)
+
+
 def no_supported_monitor():
     with session(example="one-4k.json", adjust=lambda t: t.replace('"id": "uhd",', '"id": "uhd", "attached": false,')) as s:
         p = s.start_orvane()
@@ -302,6 +319,117 @@ def hostile_entries(site_folder):
     put("ServerManifest.xml", ("<files>%s</files>" % rows).encode())
 
 
+class HostileSite:
+    """Answers the manifest request with the body named by `mode`."""
+
+    def __init__(self):
+        site = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                body = site.bodies.get(site.mode)
+                try:
+                    if body is not None:
+                        self.send_response(200)
+                        self.send_header("Content-Length", str(len(body)))
+                        self.end_headers()
+                        self.wfile.write(body)
+                        return
+                    self.send_response(200)
+                    self.send_header("Transfer-Encoding", "chunked")
+                    self.end_headers()
+                    block = b"<m>" + b"x" * (1 << 20)
+                    while site.mode in ("endless", "trickle"):
+                        data = block if site.mode == "endless" else b"x"
+                        self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data))
+                        self.wfile.flush()
+                        if site.mode == "trickle":
+                            time.sleep(0.2)
+                except OSError:
+                    pass
+                self.close_connection = True
+
+        self.mode = None
+        self.bodies = {"nested": b"<a>" * 25000 + b"</a>" * 25000,
+                       "entities": b'<!DOCTYPE m [<!ENTITY e "' + b"x" * 4000 + b'">]><m>'
+                       + b'<f file="&e;"/>' * 12000 + b"</m>"}
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        self.host = "127.0.0.1:%d" % self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.mode = None
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def folder_bytes(root):
+    total = 0
+    for folder, _, names in os.walk(root):
+        for name in names:
+            with contextlib.suppress(OSError):
+                total += os.lstat(os.path.join(folder, name)).st_size
+    return total
+
+
+def update_hostile_bodies():
+    # Manifests that crash or swamp a DOM reader, bodies without end and a
+    # trickle: each check ends with its box, Orvane keeps running in little
+    # memory and the temporary folder never holds more than the cap.
+    with session() as s:
+        site = HostileSite()
+        limits = {"ORVANE_DOWNLOAD_STALL_MS": "2000", "ORVANE_DOWNLOAD_MIN_RATE": str(64 << 20)}
+        latest = "box: information | Orvane | Your software is latest!"
+        failed = "box: information | Orvane | Network connection is failed , please try to check later!"
+        try:
+            p = started(s, extra_env=dict(UNATTENDED, ORVANE_SITE_HOST=site.host, **limits))
+            said = []
+            peak_disk = 0
+            before = peak_memory(p.pid)
+            for mode, box in [("nested", latest), ("entities", latest), ("endless", failed), ("trickle", failed)]:
+                site.mode = mode
+                begin = time.monotonic()
+                check_for_updates(s)
+                count = len(said)
+                deadline = time.monotonic() + 60
+                while time.monotonic() < deadline and p.poll() is None:
+                    peak_disk = max(peak_disk, folder_bytes(s.tmp))
+                    if len(boxes_said_all(p, said)) > count:
+                        break
+                    time.sleep(0.02)
+                site.mode = None
+                check(p.poll() is None, "Orvane ended on the %s manifest (status %s)" % (mode, p.poll()))
+                check(said and said[-1] == box, "%s: %s" % (mode, said[-1:]))
+                print("%-9s answered after %4.1f s" % (mode, time.monotonic() - begin))
+            peak = peak_memory(p.pid)
+            print("Orvane peak memory %.1f MB (%.1f MB before the checks), temporary folder at most %d bytes"
+                  % (peak / 1024, before / 1024, peak_disk))
+            # The GUI's own footprint (X connection, fonts) is most of it; the
+            # hostile bodies may add little.
+            check(peak < 100 * 1024 and peak - before < 16 * 1024, "peak memory %d KiB" % peak)
+            check(peak_disk <= (4 << 20) + (1 << 20), "%d bytes in the temporary folder" % peak_disk)
+        finally:
+            site.close()
+
+
+def peak_memory(pid):
+    """Highest resident size of the process so far, in KiB."""
+    with open("/proc/%d/status" % pid) as f:
+        return [int(line.split()[1]) for line in f if line.startswith("VmHWM:")][0]
+
+
+def boxes_said_all(process, said):
+    """Appends the boxes announced since the last call to `said`."""
+    said.extend(boxes_said(process))
+    return said
+
+
 def tree_listing(root, skip):
     """Every path below root outside the skipped folders (the simulation's
     own lock file aside)."""
@@ -365,6 +493,8 @@ SCENARIOS = {
     "no_supported_monitor": no_supported_monitor,
     "update_accepted": update_accepted,
     "update_hostile_site": update_hostile_site,
+    "update_hostile_bodies": update_hostile_bodies,
+    "second_start_without_lock_folder": second_start_without_lock_folder,
     "run_at_log_on": run_at_log_on,
 }
 

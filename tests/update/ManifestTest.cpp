@@ -142,6 +142,35 @@ TEST(ManifestReading, EmptyBrokenAndMissingDocuments)
     EXPECT_EQ(prompts.shown, QStringList{"information|title|open error!"});
 }
 
+TEST(ManifestReading, HostileDocumentsAreNotReadable)
+{
+    ManifestRead result{};
+    const auto refused = [&](const QByteArray& xml) {
+        const bool empty = Read(xml, &result).isEmpty();
+        return empty && result == ManifestRead::ParseError;
+    };
+    // Nesting that would exhaust a recursive reader's stack.
+    EXPECT_TRUE(refused(QByteArray("<a>").repeated(25000) + QByteArray("</a>").repeated(25000)));
+    // Entities: expanded or not, no document type declaration is accepted.
+    EXPECT_TRUE(refused("<!DOCTYPE m [<!ENTITY e \"" + QByteArray(1000, 'x') + "\">]><m>"
+                        + QByteArray("<f file=\"&e;\"/>").repeated(50000) + "</m>"));
+    EXPECT_TRUE(refused("<!DOCTYPE m SYSTEM \"file:///etc/passwd\"><m/>"));
+    EXPECT_TRUE(refused("<m><f file=\"&undeclared;\"/></m>"));
+    // Past the entry and folder limits.
+    EXPECT_TRUE(refused("<m>" + QByteArray("<f file=\"a\"/>").repeated(kMaxManifestEntries + 1) + "</m>"));
+    QByteArray folders;
+    for (int i = 0; i <= kMaxManifestFolders; ++i)
+        folders += Entry("a", "a.qz", "", "", "1", "/d" + QByteArray::number(i));
+    EXPECT_TRUE(refused("<m>" + folders + "</m>"));
+    // At the limits still read.
+    EXPECT_EQ(Read("<m>" + QByteArray("<f file=\"a\"/>").repeated(kMaxManifestEntries) + "</m>").size(),
+              kMaxManifestEntries);
+    EXPECT_EQ(Read(QByteArray("<a>").repeated(kMaxManifestDepth) + QByteArray("</a>").repeated(kMaxManifestDepth),
+                   &result)
+                  .size(),
+              1);
+}
+
 TEST(ManifestReading, Big5AfternoonWordAgainstProperUtf8)
 {
     // A4 55 A4 C8 is the Big5 afternoon word; read as UTF-8 it becomes
@@ -275,6 +304,17 @@ TEST_F(NeedsUpdateTest, JudgeCreatesOneFolderLevelAndRefusesHostileEntries)
     EXPECT_FALSE(QFileInfo::exists(installDir + "/../escape"));
     EXPECT_FALSE(QFileInfo::exists(workDir + "/../escape"));
     EXPECT_TRUE(log.AnyStartsWith("Refused manifest entry:"));
+
+    // A folder or file of the installation that is a link: refused, and
+    // nothing is created through it.
+    const QString elsewhere = MakeScratchDir("elsewhere");
+    ASSERT_TRUE(QFile::link(elsewhere, installDir + "/linked"));
+    entry.subDir = "/linked";
+    EXPECT_EQ(JudgeEntry(entry, installDir, workDir, readVersion), EntryVerdict::Refused);
+    entry.subDir.clear();
+    ASSERT_TRUE(QFile::link(elsewhere + "/target", installed));
+    EXPECT_EQ(JudgeEntry(entry, installDir, workDir, readVersion), EntryVerdict::Refused);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
 
     LogUpdateDecision("/opt/x", true);
     EXPECT_TRUE(log.Contains("\"/opt/x\"    true"));

@@ -92,6 +92,11 @@ TEST_F(UnpackTest, RefusesBombsMismatchesAndDamagedData)
     WriteFile(packed, "ab");
     EXPECT_FALSE(UnpackFile(packed, unpacked));
     EXPECT_FALSE(UnpackFile(dir + "/absent.qz", unpacked));
+    // Anything after the end of the stream.
+    WriteFile(packed, good + "trailing");
+    EXPECT_FALSE(UnpackFile(packed, unpacked));
+    WriteFile(packed, good + QByteArray(200 * 1024, 't'));
+    EXPECT_FALSE(UnpackFile(packed, unpacked));
     // Nothing half-written is left behind.
     EXPECT_FALSE(QFileInfo::exists(unpacked));
 }
@@ -223,7 +228,7 @@ TEST(RenovoDialog, ClosingMidDownloadInstallsNothing)
     EXPECT_TRUE(QDir(UpdateWorkDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST(RenovoDialog, WorkingFolderThatIsALinkStopsTheRun)
+TEST(RenovoDialog, WorkingFolderNotItsOwnIsReplacedAndLeftoversGo)
 {
     FakeSystem system;
     RecordingPrompts prompts;
@@ -231,22 +236,31 @@ TEST(RenovoDialog, WorkingFolderThatIsALinkStopsTheRun)
     QDir(UpdateWorkDir()).removeRecursively();
     ASSERT_TRUE(QFile::link(elsewhere, UpdateWorkDir()));
     const QString site = MakeScratchDir("site");
-    WriteFile(site + "/ServerManifest.xml", "<m/>");
+    const QByteArray content = "new content";
+    WriteFile(site + "/a.qz", qCompress(content));
+    WriteFile(site + "/ServerManifest.xml", "<m><e file=\"a.txt\"><p>a.qz</p><v/><d>1/1/2020 1:0:0 PM</d><s>"
+                                                + QByteArray::number(content.size()) + "</s><u/></e></m>");
     SiteServer server(site);
     ASSERT_TRUE(server.Started());
+    // Staged copies an interrupted run left, of files no manifest lists now.
+    const QString install = MakeScratchDir("install");
+    WriteFile(install + "/gone.dll.renovo-new", "half");
+    WriteFile(install + "/lang/gone.qm.renovo-new", "half");
 
     Renovo dialog(system, prompts);
     int exits = 0;
-    bool stopped = false;
-    QObject::connect(&dialog, &Renovo::runStopped, [&]() { stopped = true; });
-    dialog.SetInstallDir(MakeScratchDir("install"));
+    dialog.SetInstallDir(install);
     dialog.SetExitProcess([&]() { ++exits; });
     dialog.m_strRestartProgram = "NoSuchProgram";
     dialog.m_strSiteUrl = server.Url();
     dialog.m_strManifestName = "ServerManifest.xml";
     dialog.show();
-    EXPECT_TRUE(WaitFor([&]() { return stopped; }, 20000));
-    EXPECT_EQ(exits, 0);
+    ASSERT_TRUE(WaitFor([&]() { return exits > 0; }, 20000));
+    EXPECT_EQ(ReadFile(install + "/a.txt"), content);
     EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(install + "/gone.dll.renovo-new"));
+    EXPECT_FALSE(QFileInfo::exists(install + "/lang/gone.qm.renovo-new"));
+    // The private folder went with the run.
+    EXPECT_TRUE(QDir(QFileInfo(UpdateWorkDir()).path()).entryList({"Renovo-*"}, QDir::AllEntries).isEmpty());
     QFile::remove(UpdateWorkDir());
 }

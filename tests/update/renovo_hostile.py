@@ -57,7 +57,7 @@ bomb = zlib.compress(b"\0" * (300 * 1024 * 1024), 9)
 write(os.path.join(site, "bomb.qz"), struct.pack(">I", 300 * 1024 * 1024) + bomb)
 write(os.path.join(site, "liar.qz"), struct.pack(">I", 1024) + bomb)
 entries.append(entry("victim-bomb.bin", "bomb.qz"))
-entries.append(entry("victim-liar.bin", "liar.qz", "1024"))
+entries.append(entry("victim-liar.bin", "liar.qz"))
 # Declared length differs from the manifest's size.
 write(os.path.join(site, "mismatch.qz"), packed(b"m" * 5000))
 entries.append(entry("victim-mismatch.bin", "mismatch.qz", "4000"))

@@ -9,7 +9,12 @@ can misbehave on purpose, chosen by a path prefix:
   /stall/<name>          sends the headers and part of the body, then nothing
   /short/<name>          announces the full length, sends half, closes
   /redirect/<name>       302 to /<name>
+  /endless/<name>        200, chunked, a body that never ends
+  /huge/<name>           200 announcing 64 GiB, then an endless body
+  /trickle/<ms>/<name>   200, chunked, one byte every <ms> milliseconds
   .../stall-<name>       like /stall/, for names that cannot carry a folder
+  .../endless-<name>, .../huge-<name>, .../trickle-<name>
+                         like the folders above (a trickle of 200 ms)
 
 Every request is appended to <folder>/../requests.log (one path a line) when
 --log is given.
@@ -66,6 +71,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             else:
                 self.close_connection = True
             return
+        for mode in ("endless", "huge", "trickle"):
+            if parts[-1].startswith(mode + "-"):
+                parts = ["", mode] + (["200"] if mode == "trickle" else []) + [parts[-1]]
+        if len(parts) > 2 and parts[1] in ("endless", "huge", "trickle"):
+            self._hostile_body(parts)
+            return
         if len(parts) > 2 and parts[1] == "redirect":
             self.send_response(302)
             self.send_header("Location", "/" + "/".join(parts[2:]))
@@ -73,6 +84,30 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             return
         super().do_GET()
+
+
+    def _hostile_body(self, parts):
+        self.protocol_version = "HTTP/1.1"
+        self.send_response(200)
+        if parts[1] == "huge":
+            self.send_header("Content-Length", str(64 << 30))
+        else:
+            self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        block = b"<m>" + b"x" * (1 << 20)
+        try:
+            while True:
+                if parts[1] == "trickle":
+                    self.wfile.write(b"1\r\nx\r\n")
+                    self.wfile.flush()
+                    time.sleep(int(parts[2]) / 1000)
+                elif parts[1] == "huge":
+                    self.wfile.write(block)
+                else:
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(block), block))
+        except OSError:
+            pass
+        self.close_connection = True
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
