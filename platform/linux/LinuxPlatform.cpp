@@ -13,8 +13,10 @@
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
 #include "platform/linux/MutterDisplayConfig.h"
+#include "platform/linux/OutputManagement.h"
 #include "platform/linux/SessionKind.h"
 #include "platform/linux/SessionNotices.h"
+#include "platform/linux/WaylandDisplays.h"
 #include "platform/linux/X11Displays.h"
 #include "platform/linux/XlibRandrServer.h"
 
@@ -27,6 +29,7 @@ struct DisplayBackend {
     DisplayBackendKind kind = DisplayBackendKind::None;
     std::unique_ptr<XlibRandrServer> server;
     std::unique_ptr<MutterDisplayConfig> mutter;
+    std::unique_ptr<OutputManagement> outputs;
 };
 
 DisplayBackend ChooseDisplayBackend()
@@ -38,12 +41,23 @@ DisplayBackend ChooseDisplayBackend()
         backend.server = XlibRandrServer::Connect(nullptr, &why);
         if (backend.server)
             backend.kind = DisplayBackendKind::X11;
-    } else if (kind.tryGnome) {
+    }
+    if (kind.tryWayland) {
+        backend.outputs = ConnectOutputManagement(nullptr, &why);
+        if (backend.outputs) {
+            backend.kind = DisplayBackendKind::Wayland;
+            qInfo().noquote() << "Display backend:" << backend.outputs->Name();
+            return backend;
+        }
+    }
+    if (kind.tryGnome) {
         backend.mutter = std::make_unique<MutterDisplayConfig>(QDBusConnection::sessionBus());
-        if (backend.mutter->Available())
+        if (backend.mutter->Available()) {
             backend.kind = DisplayBackendKind::Gnome;
-        else
-            why = "GNOME Wayland session without its display configuration service on the session bus";
+            qInfo() << "Display backend: GNOME display configuration";
+        } else {
+            why = kind.why + " (" + why + ")";
+        }
     }
     if (backend.kind == DisplayBackendKind::None)
         qWarning().noquote() << "Display backend: none," << QString::fromStdString(why)
@@ -59,7 +73,12 @@ public:
           m_ddc(*m_library),
           m_notices(m_backend.kind, kDrmClassRoot)
     {
-        if (m_backend.kind == DisplayBackendKind::Gnome) {
+        if (m_backend.kind == DisplayBackendKind::Wayland) {
+            auto displays = std::make_unique<WaylandDisplays>(*m_backend.outputs, kDrmClassRoot);
+            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
+            displays->SetMonitorDevices(m_devices.get());
+            m_display = std::move(displays);
+        } else if (m_backend.kind == DisplayBackendKind::Gnome) {
             auto displays = std::make_unique<GnomeDisplays>(*m_backend.mutter, kDrmClassRoot);
             m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
             displays->SetMonitorDevices(m_devices.get());

@@ -23,14 +23,15 @@ SessionKind ClassifySession(const SessionEnvironment& environment)
     SessionKind kind;
     const bool wayland = environment.sessionType == "wayland" ||
                          (environment.sessionType != "x11" && !environment.waylandDisplay.empty());
-    if (wayland && (":" + environment.desktop + ":").find(":GNOME:") != std::string::npos) {
-        kind.tryGnome = true;
-        return kind;
-    }
     if (wayland) {
+        // Desktop names are only a hint: sway sets none, so any Wayland
+        // compositor is asked, and GNOME's service is looked for on the bus.
+        kind.tryWayland = true;
+        kind.tryGnome = true;
         const std::string desktop = environment.desktop.empty() ? "this desktop" : environment.desktop;
-        kind.why = "Wayland sessions (" + desktop +
-                   ") other than GNOME are not yet supported: the desktop cannot be rotated; log on with an X11 session";
+        kind.why = "the Wayland desktop (" + desktop +
+                   ") offers no output configuration the program can use (KDE's, wlroots', or GNOME's display "
+                   "configuration service): the desktop cannot be rotated; log on with an X11 session";
         return kind;
     }
     if (environment.display.empty()) {

@@ -1,7 +1,8 @@
-// Which display backend the session allows: X11 sessions are driven through
-// RandR, GNOME Wayland sessions through GNOME's display configuration
-// service; other Wayland desktops keep the display configuration to
-// themselves, and their X11 compatibility server only pretends to change it.
+// Which display backends the session allows: X11 sessions are driven through
+// RandR; Wayland sessions through the compositor's own output configuration
+// protocol (KDE Plasma, the wlroots family), which its registry globals
+// reveal, or GNOME's display configuration service. The X11 compatibility
+// server of a Wayland session only pretends to change the outputs.
 #pragma once
 
 #include <string>
@@ -19,8 +20,9 @@ SessionEnvironment ReadSessionEnvironment();
 
 struct SessionKind {
     bool tryX11 = false;
-    bool tryGnome = false;
-    std::string why;  // when neither: the log line's reason
+    bool tryWayland = false;  // ask the compositor's globals first
+    bool tryGnome = false;    // then GNOME's display configuration service
+    std::string why;          // the log line's reason when no backend is found
 };
 
 SessionKind ClassifySession(const SessionEnvironment& environment);

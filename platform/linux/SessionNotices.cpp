@@ -4,6 +4,7 @@
 
 #include "platform/linux/DisplayConfigWatcher.h"
 #include "platform/linux/DrmWatcher.h"
+#include "platform/linux/OutputChangeWatcher.h"
 #include "platform/linux/SleepWatcher.h"
 #include "platform/linux/X11EventWatcher.h"
 
@@ -30,6 +31,8 @@ void SessionNotices::Subscribe(std::function<void(const SystemNotice&)> sink)
         m_x11 = std::make_unique<X11EventWatcher>(nullptr, forward);
     if (m_backend == DisplayBackendKind::Gnome)
         m_gnome = std::make_unique<DisplayConfigWatcher>(QDBusConnection::sessionBus(), forward);
+    if (m_backend == DisplayBackendKind::Wayland)
+        m_wayland = std::make_unique<OutputChangeWatcher>(forward);
     m_drm = std::make_unique<DrmWatcher>(m_drmRoot, forward);
 }
 

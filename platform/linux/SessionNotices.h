@@ -14,8 +14,9 @@ class SleepWatcher;
 class X11EventWatcher;
 class DrmWatcher;
 class DisplayConfigWatcher;
+class OutputChangeWatcher;
 
-enum class DisplayBackendKind { None, X11, Gnome };
+enum class DisplayBackendKind { None, X11, Gnome, Wayland };
 
 class SessionNotices : public NoticeSource {
 public:
@@ -31,6 +32,7 @@ private:
     std::unique_ptr<SleepWatcher> m_sleep;
     std::unique_ptr<X11EventWatcher> m_x11;
     std::unique_ptr<DisplayConfigWatcher> m_gnome;
+    std::unique_ptr<OutputChangeWatcher> m_wayland;
     std::unique_ptr<DrmWatcher> m_drm;
 };
 

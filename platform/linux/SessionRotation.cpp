@@ -9,7 +9,9 @@
 #include "platform/linux/DrmConnectors.h"
 #include "platform/linux/GnomeDisplays.h"
 #include "platform/linux/MutterDisplayConfig.h"
+#include "platform/linux/OutputManagement.h"
 #include "platform/linux/SessionKind.h"
+#include "platform/linux/WaylandDisplays.h"
 #include "platform/linux/X11Displays.h"
 #include "platform/linux/XlibRandrServer.h"
 
@@ -20,10 +22,13 @@ namespace {
 // Keeps the backend's connection alive as long as its displays.
 class OwningDisplays : public DisplayApi {
 public:
-    OwningDisplays(std::unique_ptr<XlibRandrServer> server, std::unique_ptr<MutterDisplayConfig> mutter)
-        : m_server(std::move(server)), m_mutter(std::move(mutter))
+    OwningDisplays(std::unique_ptr<XlibRandrServer> server, std::unique_ptr<MutterDisplayConfig> mutter,
+                   std::unique_ptr<OutputManagement> outputs = nullptr)
+        : m_server(std::move(server)), m_mutter(std::move(mutter)), m_outputs(std::move(outputs))
     {
-        if (m_mutter)
+        if (m_outputs)
+            m_displays = std::make_unique<WaylandDisplays>(*m_outputs, kDrmClassRoot);
+        else if (m_mutter)
             m_displays = std::make_unique<GnomeDisplays>(*m_mutter, kDrmClassRoot);
         else
             m_displays = std::make_unique<X11Displays>(m_server.get(), kDrmClassRoot);
@@ -57,6 +62,7 @@ public:
 private:
     std::unique_ptr<XlibRandrServer> m_server;
     std::unique_ptr<MutterDisplayConfig> m_mutter;
+    std::unique_ptr<OutputManagement> m_outputs;
     std::unique_ptr<DisplayApi> m_displays;
 };
 
@@ -147,11 +153,18 @@ std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& session
     if (kind.tryX11) {
         if (auto server = XlibRandrServer::Connect(nullptr, &why))
             return std::make_unique<OwningDisplays>(std::move(server), nullptr);
-    } else if (kind.tryGnome) {
+    }
+    if (kind.tryWayland) {
+        if (auto outputs = ConnectOutputManagement(nullptr, &why)) {
+            qInfo().noquote() << "Session displays:" << outputs->Name();
+            return std::make_unique<OwningDisplays>(nullptr, nullptr, std::move(outputs));
+        }
+    }
+    if (kind.tryGnome) {
         auto mutter = std::make_unique<MutterDisplayConfig>(sessionBus);
         if (mutter->Available())
             return std::make_unique<OwningDisplays>(nullptr, std::move(mutter));
-        why = "GNOME Wayland session without its display configuration service on the session bus";
+        why = kind.why + " (" + why + ")";
     }
     qWarning().noquote() << "Session displays: none," << QString::fromStdString(why);
     return nullptr;

@@ -1,7 +1,7 @@
 // Demonstration mode: a platform whose monitors are simulated hands every
 // rotation it makes on to the real desktop of this session, so a pivot read
-// over simulated DDC/CI turns a real display (an X11 output, or a GNOME
-// Wayland monitor). The platform seam stays the simulated one in every other
+// over simulated DDC/CI turns a real display (an X11 output, or an output of
+// a GNOME, KDE Plasma or wlroots-family Wayland desktop). The platform seam stays the simulated one in every other
 // respect.
 #pragma once
 
@@ -14,7 +14,8 @@ class QDBusConnection;
 
 namespace orvane::platform::linuxplatform {
 
-// The session's own displays (X11, or GNOME Wayland through sessionBus)
+// The session's own displays (X11; Wayland through the compositor's output
+// configuration protocol, or GNOME's service through sessionBus)
 // without any monitor devices; nullptr, with one log line, when the session
 // has none usable.
 std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& sessionBus);

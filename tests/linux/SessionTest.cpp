@@ -114,12 +114,16 @@ TEST(SessionKind, X11WhenThereIsAnXSessionOnly)
     const auto gnome = ClassifySession({"wayland", "wayland-0", ":0", "ubuntu:GNOME"});
     EXPECT_FALSE(gnome.tryX11) << "the X11 compatibility server cannot turn a Wayland desktop";
     EXPECT_TRUE(gnome.tryGnome);
+    EXPECT_TRUE(gnome.tryWayland);
+    // Any Wayland desktop is asked by its compositor's globals, whatever it
+    // calls itself (sway sets no desktop name at all).
     const auto kde = ClassifySession({"", "wayland-0", ":1", "KDE"});
     EXPECT_FALSE(kde.tryX11);
-    EXPECT_FALSE(kde.tryGnome);
+    EXPECT_TRUE(kde.tryWayland);
     EXPECT_NE(kde.why.find("KDE"), std::string::npos);
-    EXPECT_NE(kde.why.find("not yet supported"), std::string::npos);
-    EXPECT_FALSE(ClassifySession({"wayland", "wayland-0", "", "GNOME-Flashback"}).tryGnome);
+    EXPECT_NE(kde.why.find("X11 session"), std::string::npos);
+    EXPECT_TRUE(ClassifySession({"wayland", "wayland-1", "", ""}).tryWayland);
+    EXPECT_FALSE(ClassifySession({"x11", "", ":0", "KDE"}).tryWayland);
     EXPECT_TRUE(ClassifySession({"x11", "", ":0", "GNOME"}).tryX11);
 
     const auto none = ClassifySession({"tty", "", "", ""});

@@ -1,0 +1,116 @@
+#include "platform/linux/WaylandDisplays.h"
+
+#include <algorithm>
+
+#include <QDebug>
+#include <QString>
+
+#include "platform/linux/DrmConnectors.h"
+#include "platform/linux/RandrSettings.h"
+
+namespace orvane::platform::linuxplatform {
+
+namespace {
+
+std::uint32_t Hertz(const WaylandMode& mode)
+{
+    return WholeHertz(mode.refresh / 1000.0);
+}
+
+}  // namespace
+
+WaylandDisplays::WaylandDisplays(OutputManagement& outputs, std::string drmRoot)
+    : m_outputs(outputs), m_drmRoot(std::move(drmRoot))
+{
+}
+
+std::vector<WaylandDisplays::Shown> WaylandDisplays::ShownDisplays()
+{
+    std::vector<Shown> shown;
+    const auto layout = m_outputs.Read();
+    if (!layout)
+        return shown;
+    const MutterState state = layout->AsMutterState();
+    // Compositors name outputs as the kernel names connectors; without an
+    // EDID from the compositor, sysfs has it.
+    const auto connectors = ReadDrmConnectors(m_drmRoot);
+    for (const auto& logical : state.logicalMonitors) {
+        const WaylandOutput* output = layout->Output(logical.connectors.front());
+        Shown entry;
+        entry.output.name = output->name;
+        entry.output.handle = HandleFor(entry.output.name);
+        entry.output.primary = logical.primary;
+        entry.output.edid = output->edid;
+        if (entry.output.edid.empty()) {
+            if (const DrmConnector* connector = FindConnectorForOutput(connectors, entry.output.name))
+                entry.output.edid = connector->edid;
+        }
+        entry.monitor = state.Bounds(logical);
+        entry.work = entry.monitor;  // the protocols do not tell where the panels are
+        shown.push_back(std::move(entry));
+    }
+    std::stable_partition(shown.begin(), shown.end(), [](const Shown& s) { return s.output.primary; });
+    return shown;
+}
+
+bool WaylandDisplays::EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out)
+{
+    const auto layout = m_outputs.Read();
+    const WaylandOutput* output = layout ? layout->Output(device) : nullptr;
+    if (!output || !output->enabled)
+        return false;
+    if (modeIndex == ENUM_CURRENT_SETTINGS || modeIndex == ENUM_REGISTRY_SETTINGS) {
+        const WaylandMode* mode = output->Current();
+        if (!mode)
+            return false;
+        out = DisplaySettings{};
+        out.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+        out.orientation = std::uint32_t(output->transform & 3);
+        const bool portrait = (output->transform & 1) != 0;
+        out.pelsWidth = std::uint32_t(portrait ? mode->height : mode->width);
+        out.pelsHeight = std::uint32_t(portrait ? mode->width : mode->height);
+        out.displayFrequency = Hertz(*mode);
+        out.bitsPerPel = 32;
+        return true;
+    }
+    std::vector<DisplaySettings> list;
+    for (const auto& mode : output->modes) {
+        DisplaySettings entry;
+        entry.fields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+        entry.pelsWidth = std::uint32_t(mode.width);
+        entry.pelsHeight = std::uint32_t(mode.height);
+        entry.displayFrequency = Hertz(mode);
+        entry.bitsPerPel = 32;
+        const bool seen = std::any_of(list.begin(), list.end(), [&](const DisplaySettings& o) {
+            return o.pelsWidth == entry.pelsWidth && o.pelsHeight == entry.pelsHeight &&
+                   o.displayFrequency == entry.displayFrequency;
+        });
+        if (!seen)
+            list.push_back(entry);
+    }
+    if (modeIndex < 0 || std::size_t(modeIndex) >= list.size())
+        return false;
+    out = list[std::size_t(modeIndex)];
+    return true;
+}
+
+std::int32_t WaylandDisplays::ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
+                                                      std::uint32_t)
+{
+    const auto layout = m_outputs.Read();
+    if (!layout)
+        return DISP_CHANGE_FAILED;
+    const WaylandChangePlan plan = PlanWaylandChange(*layout, device, settings);
+    if (plan.result != DISP_CHANGE_SUCCESSFUL)
+        return plan.result;
+    if (plan.nothingToDo)
+        return DISP_CHANGE_SUCCESSFUL;
+    std::string why;
+    if (!m_outputs.Apply(plan.layout, &why)) {
+        qDebug().noquote() << m_outputs.Name() << "refused the change:" << QString::fromStdString(why);
+        return DISP_CHANGE_FAILED;
+    }
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace orvane::platform::linuxplatform

@@ -1,0 +1,41 @@
+// Real Wayland compositors started headless for a test, each with its own
+// runtime folder inside the test's scratch folder: KWin (from a copy of its
+// binary without the file capability containers refuse) and sway (which
+// will not run as root: it runs as "nobody" then).
+#pragma once
+
+#include <memory>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+
+class HeadlessCompositor {
+public:
+    enum class Kind { KWin, Sway };
+    // Starts the compositor with outputs virtual 1920x1080 outputs side by
+    // side; Started() tells whether it came up, else Why() says what failed.
+    HeadlessCompositor(Kind kind, int outputs);
+    ~HeadlessCompositor();
+
+    bool Started() const { return m_started; }
+    QString Why() const { return m_why; }
+    // The socket's full path, for wl_display_connect and WAYLAND_DISPLAY.
+    QString Socket() const { return m_socket; }
+    // The environment of a session on this compositor.
+    QProcessEnvironment SessionEnvironment() const;
+    // sway only: makes it read its configuration again.
+    bool Reload();
+
+private:
+    bool StartKWin(int outputs);
+    bool StartSway(int outputs);
+    bool WaitForSocket(const QString& runtime, int timeoutMs);
+
+    Kind m_kind;
+    QProcess m_process;
+    QString m_runtime;
+    QString m_socket;
+    QString m_why;
+    bool m_started = false;
+};
