@@ -36,11 +36,14 @@ HeadlessCompositor::HeadlessCompositor(Kind kind, int outputs) : m_kind(kind)
 
 HeadlessCompositor::~HeadlessCompositor()
 {
-    if (m_process.state() == QProcess::Running) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(3000);
+    // The compositor first, then its bus.
+    for (QProcess* process : {&m_process, &m_bus}) {
+        if (process->state() == QProcess::Running) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished(3000);
+        }
     }
 }
 
@@ -65,9 +68,9 @@ bool HeadlessCompositor::WaitForSocket(const QString& runtime, int timeoutMs)
 bool HeadlessCompositor::StartKWin(int outputs)
 {
     const QString installed = QStandardPaths::findExecutable("kwin_wayland");
-    const QString runner = QStandardPaths::findExecutable("dbus-run-session");
-    if (installed.isEmpty() || runner.isEmpty()) {
-        m_why = "kwin_wayland or dbus-run-session is not installed";
+    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+    if (installed.isEmpty() || daemon.isEmpty()) {
+        m_why = "kwin_wayland or dbus-daemon is not installed";
         return false;
     }
     // A plain copy carries no file capability; KWin's platform plugin wants
@@ -80,8 +83,17 @@ bool HeadlessCompositor::StartKWin(int outputs)
     QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_runtime = orvane::test::MakeScratchDir("kwin-runtime");
     ::chmod(QFile::encodeName(m_runtime).constData(), 0700);
-    m_process.setProcessEnvironment(BaseEnvironment(m_runtime));
-    m_process.start(runner, {"--", bin, "--virtual", "--width", "1920", "--height", "1080", "--output-count",
+    // A session bus of its own, started here rather than through
+    // dbus-run-session, so that stopping the test's child stops KWin itself.
+    m_bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+    if (!m_bus.waitForStarted(5000) || !orvane::test::WaitFor([&] { return m_bus.canReadLine(); }, 10000)) {
+        m_why = "no session bus for KWin";
+        return false;
+    }
+    QProcessEnvironment environment = BaseEnvironment(m_runtime);
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(m_bus.readLine()).trimmed());
+    m_process.setProcessEnvironment(environment);
+    m_process.start(bin, {"--virtual", "--width", "1920", "--height", "1080", "--output-count",
                              QString::number(outputs), "--socket", "kwin-test", "--no-lockscreen",
                              "--no-global-shortcuts", "--no-kactivities"});
     return m_process.waitForStarted(10000) && WaitForSocket(m_runtime, 30000);

@@ -33,6 +33,7 @@ private:
     bool WaitForSocket(const QString& runtime, int timeoutMs);
 
     Kind m_kind;
+    QProcess m_bus;
     QProcess m_process;
     QString m_runtime;
     QString m_socket;
