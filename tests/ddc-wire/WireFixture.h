@@ -62,6 +62,11 @@ public:
         : emulation(test::MakeScratchDir("ddc-emu").toStdString(), specs)
     {
         ::setenv("ORVANE_DDC_EMU", emulation.StateFile().c_str(), 1);
+        // The library detects once per process; a later set of monitors needs
+        // a second detection, which a second Detect call of a library asks for.
+        static int sets = 0;
+        if (sets++ > 0)
+            library->Detect();
     }
 
     // Whether the interposer is in this process; without it libddcutil
