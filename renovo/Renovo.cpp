@@ -15,7 +15,9 @@
 #include "common/Download.h"
 #include "common/FileVersion.h"
 #include "common/ManifestReader.h"
+#include "common/ManifestSeal.h"
 #include "common/NeedsUpdate.h"
+#include "common/UpdateTrust.h"
 #include "common/UserPrompts.h"
 #include "renovo/FileTime.h"
 #include "renovo/ReplaceFile.h"
@@ -107,6 +109,21 @@ void Renovo::slotUpdate()
     // A copy left by an earlier check must not stand in for a failed download.
     RemoveIfExists(localManifest);
     DownloadFile(m_strSiteUrl + m_strManifestName, localManifest, kMaxManifestSize, m_pCancel);
+    if (SignedUpdatesRequired() && QFileInfo::exists(localManifest)) {
+        qint64 sequence = -1;
+        const QString problem = FetchAndCheckSignature(m_strSiteUrl + m_strManifestName, localManifest, InstallDir(),
+                                                       &sequence, m_pCancel);
+        if (!problem.isEmpty()) {
+            qDebug() << "Refused manifest:" << problem;
+            RemoveIfExists(localManifest);
+            Refuse();
+            return;
+        }
+        // Kept before anything is installed: no older manifest is taken
+        // from now on, even when this run is cut short.
+        if (!WriteAcceptedSequence(InstallDir(), sequence))
+            qDebug() << "Cannot keep the accepted sequence" << sequence;
+    }
 
     QList<ManifestEntry> entries;
     if (ReadManifest(localManifest, m_prompts, entries) != ManifestRead::Ok) {
@@ -121,8 +138,9 @@ void Renovo::slotUpdate()
 
     const QString installDir = InstallDir();
     const VersionReader readVersion = [this](const QString& path) { return ReadFileVersion(m_system, path); };
+    m_bRefused = false;
     for (const ManifestEntry& entry : entries) {
-        if (m_pCancel->IsCancelled())
+        if (m_pCancel->IsCancelled() || m_bRefused)
             break;
         const EntryVerdict verdict = JudgeEntry(entry, installDir, workDir, readVersion);
         if (verdict != EntryVerdict::Refused)
@@ -135,6 +153,10 @@ void Renovo::slotUpdate()
     }
 
     RemoveIfExists(localManifest);
+    if (m_bRefused) {
+        Refuse();
+        return;
+    }
     if (!m_pCancel->IsCancelled()) {
         ui.lblStatus->setText(kCompleteText);
         QCoreApplication::processEvents();
@@ -173,6 +195,17 @@ void Renovo::UpdateEntry(const ManifestEntry& entry, const QString& installDir, 
         || m_pCancel->IsCancelled()) {
         cleanUp();
         return;
+    }
+    // A signed site lists each file's hash: a file that differs is not the
+    // publisher's, and the rest of the run is not trusted either.
+    if (SignedUpdatesRequired()) {
+        const QString hash = FileSha256(packed);
+        if (hash.isEmpty() || hash.compare(entry.sha256.trimmed(), Qt::CaseInsensitive) != 0) {
+            qDebug() << "Refused file:" << PackedUrl(entry, m_strSiteUrl) << "hash differs from the manifest's";
+            m_bRefused = true;
+            cleanUp();
+            return;
+        }
     }
     RemoveIfExists(unpacked);
     if (!UnpackFile(packed, unpacked, expectedSize)) {

@@ -69,6 +69,7 @@ private:
     QString m_strInstallDir;
     WorkFolder m_workFolder;
     bool m_bRunning = false;
+    bool m_bRefused = false;  // a file of a signed site failed its hash
 };
 
 }  // namespace orvane

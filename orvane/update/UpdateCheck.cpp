@@ -1,6 +1,7 @@
 #include "orvane/update/UpdateCheck.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -9,7 +10,9 @@
 
 #include "common/Download.h"
 #include "common/ManifestReader.h"
+#include "common/ManifestSeal.h"
 #include "common/NeedsUpdate.h"
+#include "common/UpdateTrust.h"
 #include "common/UpdateWorkDir.h"
 #include "common/UserPrompts.h"
 #include "orvane/update/LaunchUpdater.h"
@@ -50,12 +53,23 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
         return;
     }
 
+    const QString installDir =
+        m_strInstallDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_strInstallDir;
+    if (SignedUpdatesRequired()) {
+        const QString problem =
+            FetchAndCheckSignature(QString::fromUtf8(siteUrl) + "ServerManifest.xml", localManifest, installDir);
+        if (!problem.isEmpty()) {
+            qDebug() << "Refused manifest:" << problem;
+            QFile::remove(localManifest);
+            m_prompts.Information(QStringLiteral("Orvane"), kNetworkFailedText);
+            return;
+        }
+    }
+
     QList<ManifestEntry> entries;
     if (ReadManifest(localManifest, m_prompts, entries) == ManifestRead::OpenError)
         return;
 
-    const QString installDir =
-        m_strInstallDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_strInstallDir;
     const VersionReader readVersion = [this](const QString& path) {
         int major = 0, minor = 0, build = 0, revision = 0;
         return ReadFileVersion(m_system, path, major, minor, build, revision, 4);

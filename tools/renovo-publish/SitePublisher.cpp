@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "common/ManifestEntry.h"
+#include "tools/renovo-publish/Signing.h"
 
 namespace orvane::publish {
 
@@ -25,6 +26,7 @@ struct Listed {
     QString version;
     QString date;
     qint64 size = 0;
+    QString hash;  // of the packed file, on signed sites
 };
 
 QString OwnVersion(platform::SystemApi& system, const QString& path)
@@ -60,8 +62,9 @@ QString WritePacked(const QString& source, const QString& target)
     return {};
 }
 
-QString WriteManifest(const QString& path, const QString& version, const QList<Listed>& listed)
+QString WriteManifest(const QString& path, const PublishOptions& options, const QList<Listed>& listed)
 {
+    const bool sign = !options.signKeyFile.isEmpty();
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
@@ -69,7 +72,11 @@ QString WriteManifest(const QString& path, const QString& version, const QList<L
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("manifest"));
-    xml.writeAttribute(QStringLiteral("version"), version);
+    xml.writeAttribute(QStringLiteral("version"), options.version);
+    if (sign) {
+        xml.writeAttribute(QStringLiteral("sequence"), QString::number(options.sequence));
+        xml.writeAttribute(QStringLiteral("expires"), options.expires.toUTC().toString(Qt::ISODate));
+    }
     for (const Listed& item : listed) {
         xml.writeStartElement(QStringLiteral("entry"));
         xml.writeAttribute(QStringLiteral("file"), item.file);
@@ -78,6 +85,8 @@ QString WriteManifest(const QString& path, const QString& version, const QList<L
         xml.writeTextElement(QStringLiteral("fileDate"), item.date);
         xml.writeTextElement(QStringLiteral("fileSize"), QString::number(item.size));
         xml.writeTextElement(QStringLiteral("subDir"), item.subDir);
+        if (sign)
+            xml.writeTextElement(QStringLiteral("sha256"), item.hash);
         xml.writeEndElement();
     }
     xml.writeEndElement();
@@ -137,10 +146,22 @@ QString PublishSite(platform::SystemApi& system, const PublishOptions& options)
             const QString problem = WritePacked(info.filePath(), options.siteDir + "/" + item.packedName);
             if (!problem.isEmpty())
                 return problem;
+            if (!options.signKeyFile.isEmpty()) {
+                item.hash = FileHash(options.siteDir + "/" + item.packedName);
+                if (item.hash.isEmpty())
+                    return QStringLiteral("cannot hash %1").arg(item.packedName);
+            }
             listed << item;
         }
     }
-    return WriteManifest(options.siteDir + "/ServerManifest.xml", options.version, listed);
+    const QString manifest = options.siteDir + "/ServerManifest.xml";
+    const QString signature = manifest + ".sig";
+    // A signature of an earlier publication would not match the new manifest.
+    QFile::remove(signature);
+    const QString problem = WriteManifest(manifest, options, listed);
+    if (!problem.isEmpty() || options.signKeyFile.isEmpty())
+        return problem;
+    return SignManifest(options.signKeyFile, manifest, signature);
 }
 
 }  // namespace orvane::publish

@@ -19,6 +19,11 @@ struct PublishOptions {
     QStringList exclude;  // file names left out, compared without case
     // Stamp every entry with this date instead of the file's own time.
     std::optional<QDateTime> date;
+    // Signing (empty: an unsigned site): the key file of --generate-key, the
+    // manifest's sequence (it must grow with every publication) and expiry.
+    QString signKeyFile;
+    qint64 sequence = 0;
+    QDateTime expires;
 };
 
 // Returns an empty text on success, else what went wrong.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/ManifestEntry.h"
+#include "tools/renovo-publish/Signing.h"
 #include "tools/renovo-publish/SitePublisher.h"
 
 int main(int argc, char* argv[])
@@ -21,9 +22,33 @@ int main(int argc, char* argv[])
     QCommandLineOption exclude("exclude", "Leave out a file name (repeatable). RunInfo.ini is always left out.",
                                "name");
     QCommandLineOption date("date", "Stamp every entry with this local time, \"M/d/yyyy h:m:s AP\".", "date");
+    QCommandLineOption sign("sign", "Sign the site with the key pair in this file: a detached signature "
+                                    "(ServerManifest.xml.sig) and each packed file's SHA-256.", "keyfile");
+    QCommandLineOption sequence("sequence", "The signed manifest's sequence number; it must grow with every "
+                                            "publication (default: the current time in seconds).", "n");
+    QCommandLineOption expires("expires", "When the signed manifest stops being accepted, ISO 8601 "
+                                          "(default: 90 days from now).", "date");
+    QCommandLineOption generate("generate-key", "Write a new key pair to this file (readable by its owner only) "
+                                                "and print its public key, the value for "
+                                                "-DORVANE_UPDATE_PUBLIC_KEY.", "keyfile");
     parser.addOption(exclude);
     parser.addOption(date);
+    parser.addOption(sign);
+    parser.addOption(sequence);
+    parser.addOption(expires);
+    parser.addOption(generate);
     parser.process(app);
+
+    if (parser.isSet(generate)) {
+        QString publicKey;
+        const QString problem = orvane::publish::GenerateKey(parser.value(generate), publicKey);
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "renovo-publish: %s\n", qPrintable(problem));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(publicKey));
+        return 0;
+    }
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 3) {
@@ -43,6 +68,22 @@ int main(int argc, char* argv[])
             return 2;
         }
         options.date = parsed;
+    }
+    if (parser.isSet(sign)) {
+        if (!orvane::publish::SigningAvailable()) {
+            std::fprintf(stderr, "renovo-publish: built without signing (libgcrypt not found)\n");
+            return 2;
+        }
+        options.signKeyFile = parser.value(sign);
+        bool ok = true;
+        options.sequence = parser.isSet(sequence) ? parser.value(sequence).toLongLong(&ok)
+                                                  : QDateTime::currentSecsSinceEpoch();
+        options.expires = parser.isSet(expires) ? QDateTime::fromString(parser.value(expires), Qt::ISODate)
+                                                : QDateTime::currentDateTimeUtc().addDays(90);
+        if (!ok || options.sequence < 0 || !options.expires.isValid()) {
+            std::fprintf(stderr, "renovo-publish: --sequence must be a number >= 0, --expires an ISO 8601 date\n");
+            return 2;
+        }
     }
     const QString problem = orvane::publish::PublishSite(orvane::platform::ProcessPlatform().System(), options);
     if (!problem.isEmpty()) {

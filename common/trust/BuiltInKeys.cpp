@@ -1,0 +1,9 @@
+// The public keys the build was given (ORVANE_UPDATE_PUBLIC_KEY).
+namespace orvane {
+
+const char* BuiltInPublicKeyText()
+{
+    return ORVANE_UPDATE_PUBLIC_KEY;
+}
+
+}  // namespace orvane
