@@ -23,7 +23,8 @@ int RenovoMain(int argc, char* argv[])
         return 0;
     }
 
-    Renovo dialog(platform::ProcessPlatform().System(), *prompts);
+    // Only file versions and times are needed: the monitor platform stays unbuilt.
+    Renovo dialog(platform::ProcessSystem(), *prompts);
     dialog.m_strRestartProgram = args.at(1);
     dialog.m_strSiteUrl = args.at(2);
     dialog.m_strManifestName = args.at(3);

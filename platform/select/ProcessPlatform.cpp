@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxSystem.h"
 #include "platform/linux/SessionRotation.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -34,6 +35,22 @@ Platform& ProcessPlatform()
     // Never destroyed: worker threads may still be inside a platform call when
     // the process ends.
     static Platform* const instance = CreatePlatform(std::getenv("ORVANE_PLATFORM")).release();
+    return *instance;
+}
+
+SystemApi& ProcessSystem()
+{
+    static SystemApi* const instance = [] {
+        const char* selection = std::getenv("ORVANE_PLATFORM");
+        if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
+            const std::string path = selection + sizeof(kSimPrefix) - 1;
+            if (auto sim = sim::CreateSimSystem(path))
+                return sim.release();
+            std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
+            std::exit(2);
+        }
+        return static_cast<SystemApi*>(new linuxplatform::LinuxSystem());
+    }();
     return *instance;
 }
 

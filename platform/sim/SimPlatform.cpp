@@ -54,4 +54,15 @@ std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath)
     return std::make_unique<SimPlatform>(std::move(store));
 }
 
+std::unique_ptr<SystemApi> CreateSimSystem(const std::string& descriptionPath)
+{
+    std::string error;
+    auto store = SimStore::Open(descriptionPath, &error);
+    if (!store) {
+        std::fprintf(stderr, "simulation: %s\n", error.c_str());
+        return nullptr;
+    }
+    return std::make_unique<SimSystem>(std::move(store));
+}
+
 }  // namespace orvane::platform::sim

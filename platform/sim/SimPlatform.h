@@ -12,4 +12,8 @@ namespace orvane::platform::sim {
 // nullptr when the description cannot be read.
 std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath);
 
+// Its process services alone (elevated starts recorded in the state);
+// nullptr when the description cannot be read.
+std::unique_ptr<SystemApi> CreateSimSystem(const std::string& descriptionPath);
+
 }  // namespace orvane::platform::sim

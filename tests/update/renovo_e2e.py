@@ -74,6 +74,7 @@ try:
     log = renovo_log()
     check('"%s/lib.dat"    true' % install in log, "decision line for lib.dat in the log")
     check('"%s/same.txt"    false' % install in log, "decision line for same.txt in the log")
+    check("DDC/CI" not in log and "Display backend" not in log, "no monitor or display lines in the log: " + log)
     work = os.path.join(os.environ.get("TMPDIR", "/tmp"), "Renovo")
     check(os.path.isdir(work) and not os.path.exists(os.path.join(work, "ServerManifest.xml")),
           "local manifest removed after the run")
@@ -91,6 +92,13 @@ try:
     check("    true" not in log.replace('Renovo"    true', ""), "second run judged every file up to date")
     check({n: os.stat(os.path.join(install, n)).st_mtime_ns for n in stamps} == stamps, "nothing touched again")
     check(wait_for(lambda: os.path.exists(restarted), 10), "restarted after the second run too")
+
+    # A base URL without its trailing "/": the names are still appended as
+    # they are, with no separator added.
+    os.remove(requests)
+    run_renovo(install, url.rstrip("/"), timeout=60)
+    fetched = read(requests).decode().split()
+    check(fetched == ["/dept-rkwt/OrvaneServerManifest.xml"], "plain concatenation of the base URL: %s" % fetched)
 
     # Too few arguments: the warning, exit code 0, nothing fetched.
     os.remove(requests)

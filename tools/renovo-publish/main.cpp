@@ -85,7 +85,7 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
-    const QString problem = orvane::publish::PublishSite(orvane::platform::ProcessPlatform().System(), options);
+    const QString problem = orvane::publish::PublishSite(orvane::platform::ProcessSystem(), options);
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "renovo-publish: %s\n", qPrintable(problem));
         return 1;

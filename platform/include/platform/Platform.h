@@ -106,6 +106,12 @@ public:
     virtual NoticeSource& Notices() = 0;
 };
 
+// The process services alone, chosen as ProcessPlatform() chooses, for a
+// program that reaches no display or monitor (the updater, the publisher):
+// nothing else of the platform is built, so none of its start-up work runs
+// and none of its lines reach that program's log.
+SystemApi& ProcessSystem();
+
 // The platform named by ORVANE_PLATFORM ("sim:PATH" for a simulation
 // description), else the real platform of the build's OS. Created on first
 // use and kept for the life of the process.
