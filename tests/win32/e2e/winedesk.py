@@ -124,7 +124,10 @@ class Desktop:
         users = [u for u in glob.glob(os.path.join(self.prefix, "drive_c", "users", "*")) if
                  os.path.basename(u) != "Public"]
         check(len(users) == 1, "no single user folder in the prefix: %s" % users)
-        self.temp = os.path.join(users[0], "AppData", "Local", "Temp")
+        # The programs' %TEMP%: Wine's user folder has "Temp" at its top.
+        self.temp = os.path.join(users[0], "Temp")
+        if not os.path.isdir(self.temp):
+            self.temp = os.path.join(users[0], "AppData", "Local", "Temp")
 
     def _spawn(self, args, **kw):
         p = subprocess.Popen(args, env=kw.pop("env", None), stdout=kw.pop("stdout", subprocess.DEVNULL),
