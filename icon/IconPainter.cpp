@@ -3,11 +3,13 @@
 // not shipped as bitmaps, so every size stays crisp and the source is this
 // file. The dark body with a light rim reads on light and dark panels alike.
 #include <QColor>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <cmath>
@@ -88,11 +90,8 @@ void DrawTurnArrow(QPainter& p)
     DrawArrowHead(p, arc.center(), 10, 40, true, 6, 5, 1.5);
 }
 
-QImage Draw(Pose pose, int size)
+void Paint(QPainter& p, Pose pose, int size)
 {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
     switch (pose) {
@@ -104,7 +103,47 @@ QImage Draw(Pose pose, int size)
         DrawTurnArrow(p);
         break;
     }
+}
+
+QImage Draw(Pose pose, int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    Paint(p, pose, size);
     return image;
+}
+
+bool Fail(const QString& path)
+{
+    QTextStream(stderr) << "cannot write " << path << "\n";
+    return false;
+}
+
+// The program icon for a desktop icon theme: hicolor's size folders and a
+// scalable SVG painted by the same code.
+bool WriteThemeIcons(const QString& themeDir, const QString& name)
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/%2x%2/apps").arg(themeDir).arg(size);
+        const QString path = dir + "/" + name + ".png";
+        if (!QDir().mkpath(dir) || !Draw(Pose::Program, size).save(path))
+            return Fail(path);
+    }
+    const QString dir = themeDir + "/scalable/apps";
+    const QString path = dir + "/" + name + ".svg";
+    if (!QDir().mkpath(dir))
+        return Fail(path);
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(64, 64));
+    svg.setViewBox(QRect(0, 0, 64, 64));
+    svg.setTitle(name);
+    QPainter p;
+    if (!p.begin(&svg))
+        return Fail(path);
+    Paint(p, Pose::Program, 64);
+    return p.end() || Fail(path);
 }
 
 }  // namespace
@@ -112,8 +151,11 @@ QImage Draw(Pose pose, int size)
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc == 4 && QString(argv[1]) == "--theme")
+        return WriteThemeIcons(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc < 2) {
-        QTextStream(stderr) << "usage: orvane-icons <output folder> [size]\n";
+        QTextStream(stderr) << "usage: orvane-icons <output folder> [size]\n"
+                               "       orvane-icons --theme <icon name> <theme folder>\n";
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);

@@ -6,19 +6,18 @@
 
 namespace orvane {
 
-namespace {
-// Constructed in this order before main runs: the workers with the access
-// object, the inventory (first enumeration), then the supported list
-// (firmware reads). Their lines go to Qt's default output.
-VcpAccess g_vcpAccess(platform::ProcessPlatform().MonitorConfig());
-MonitorInventory g_monitorInventory(platform::ProcessPlatform(), g_vcpAccess);
-SupportedMonitorList g_supportedMonitorList(g_monitorInventory, g_vcpAccess, platform::ProcessPlatform());
-MonitorContext g_monitorContext{platform::ProcessPlatform(), g_vcpAccess, g_monitorInventory, g_supportedMonitorList};
-}  // namespace
-
+// Built at the first call, which main makes before the entry runs, in this
+// order: the workers with the access object, the inventory (first
+// enumeration), then the supported list (firmware reads). Their lines go to
+// Qt's default output. They live until the process ends.
 MonitorContext& ProcessMonitorContext()
 {
-    return g_monitorContext;
+    static VcpAccess vcpAccess(platform::ProcessPlatform().MonitorConfig());
+    static MonitorInventory monitorInventory(platform::ProcessPlatform(), vcpAccess);
+    static SupportedMonitorList supportedMonitorList(monitorInventory, vcpAccess, platform::ProcessPlatform());
+    static MonitorContext monitorContext{platform::ProcessPlatform(), vcpAccess, monitorInventory,
+                                         supportedMonitorList};
+    return monitorContext;
 }
 
 }  // namespace orvane

@@ -1,5 +1,5 @@
 // The process-wide monitor-access objects of the program, built over the
-// process platform before main runs.
+// process platform before the entry runs (at the first call).
 #pragma once
 
 #include "orvane/monitor/MonitorContext.h"

@@ -28,6 +28,9 @@ constexpr quint8 kRunningNoticeCode = 0xCA;
 constexpr quint32 kRunning = 4;
 constexpr quint32 kStopping = 5;
 
+// Set by the build: distribution packages leave updating to the system.
+constexpr bool kOffersUpdates = ORVANE_WITH_UPDATER;
+
 }  // namespace
 
 void MainWindow::CreateActions()
@@ -103,7 +106,8 @@ void MainWindow::CreateMenus()
     m_pTrayMenu->addAction(m_pSettingAction);
     m_pTrayMenu->addAction(m_pRunAtStartupAction);
     m_pTrayMenu->addAction(m_pAboutAction);
-    m_pTrayMenu->addAction(m_pUpdateAction);
+    if (kOffersUpdates)
+        m_pTrayMenu->addAction(m_pUpdateAction);
     m_pTrayMenu->addSeparator();
     m_pTrayMenu->addAction(m_pExitAction);
     m_pTrayMenu->setStyleSheet(MENU_STYLE);

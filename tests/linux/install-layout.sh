@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# cmake --install lays out a self-contained folder that works from where it
-# lands: programs, pictures, settings example and a menu entry naming them.
+# cmake --install --component folder lays out a self-contained folder that
+# works from where it lands: programs, pictures, settings example and a menu
+# entry naming them.
 set -euo pipefail
 target="$TMPDIR/install root/Orvane \$1"
-output=$(cmake --install "$ORVANE_BUILD_DIR" --prefix "$target" 2>&1) || { echo "$output"; exit 1; }
+output=$(cmake --install "$ORVANE_BUILD_DIR" --prefix "$target" --component folder 2>&1) || { echo "$output"; exit 1; }
 if ! grep -q 'orvane.desktop' <<<"$output"; then
   echo "install rules are not part of this configuration; nothing to check"
   exit 0

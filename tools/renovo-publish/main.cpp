@@ -11,11 +11,13 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(ORVANE_VERSION_TEXT);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Writes an update site: a packed copy (qCompress layout) of every file in the installation folder and "
         "its direct subfolders, and ServerManifest.xml listing them with version, date, size and subfolder.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument("install-dir", "The installation folder to publish.");
     parser.addPositionalArgument("version", "The release's version, e.g. 1.2.0.0.");
     parser.addPositionalArgument("site-dir", "The folder to write the site into.");

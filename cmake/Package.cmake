@@ -1,0 +1,50 @@
+# Packages made by cpack from the installation rules. What every generator
+# shares is set here; a platform's install file may set its generator and
+# generator-specific CPACK_* variables before this file is included, and
+# this file includes CPack once.
+#
+#   cpack -G DEB      (Linux) the Debian package, from the FHS layout
+#
+# scripts/package-deb.sh configures a build for distribution (prefix /usr,
+# no updater, the system's hardening flags) and runs cpack -G DEB in it.
+set(CPACK_PACKAGE_NAME "orvane")
+set(CPACK_PACKAGE_VENDOR "The Orvane developers")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn each monitor's desktop the way the monitor stands")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Orvane runs in the notification area and reads each supported monitor's
+orientation over DDC/CI (VCP feature 0xAA) every 2.5 seconds. When a monitor
+is pivoted on its stand, the desktop on it is rotated to match, at the
+monitor's native resolution and the best refresh rate the display offers.
+From the tray menu a monitor can instead be pinned to landscape or to either
+portrait orientation, and the program can be started at log-on.")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+# The packages install the default component only (the self-contained
+# folder is a component of its own, installed by name).
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};orvane;/")
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  if(NOT CPACK_GENERATOR)
+    set(CPACK_GENERATOR "DEB")
+  endif()
+  set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_PACKAGE_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+  # Linked libraries come from dpkg-shlibdeps; libddcutil is opened at run
+  # time, so it is declared by hand.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libddcutil4")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/linux/postinst")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+  # Debug information goes into an orvane-dbgsym package of its own.
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+endif()
+
+include(CPack)
