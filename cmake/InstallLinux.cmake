@@ -15,6 +15,7 @@
 #                                            copyright, settings example
 #   lib/udev/rules.d/60-orvane-i2c.rules     the user may open display I2C buses
 #   lib/modules-load.d/orvane-i2c.conf       i2c-dev loaded at boot
+#   share/lintian/overrides/orvane           lintian tags that do not apply
 #
 # cmake --install build --prefix /opt/orvane --component folder: the
 # self-contained folder, the same shape as the build's stage folder
@@ -111,6 +112,8 @@ install(FILES "${_gen}/doc/changelog.Debian.gz" "${_gen}/doc/changelog.gz" "${_s
         DESTINATION "${_docdir}" COMPONENT orvane)
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/examples/sim" DESTINATION "${_docdir}/examples" COMPONENT orvane)
 
+install(FILES "${_src}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides"
+        RENAME orvane COMPONENT orvane)
 install(FILES "${_src}/60-orvane-i2c.rules" DESTINATION lib/udev/rules.d COMPONENT orvane)
 install(FILES "${_src}/orvane-i2c.conf" DESTINATION lib/modules-load.d COMPONENT orvane)
 

@@ -22,11 +22,11 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
-# The packages install the default component only (the self-contained
-# folder is a component of its own, installed by name).
-set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};orvane;/")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  # The FHS layout's component only; the self-contained folder is a
+  # component of its own.
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};orvane;/")
   if(NOT CPACK_GENERATOR)
     set(CPACK_GENERATOR "DEB")
   endif()
@@ -43,8 +43,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/linux/postinst")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
-  # Debug information goes into an orvane-dbgsym package of its own.
+  # Debug information goes into an orvane-dbgsym package of its own; the
+  # Debian generator strips the programs after taking it out, so they must
+  # reach it unstripped.
   set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+  set(CPACK_STRIP_FILES OFF)
 endif()
 
 include(CPack)
