@@ -43,12 +43,23 @@ if [ -d "$qt/QtWidgets" ]; then
       "$src/platform/win32/qt/NativeEventGlue.cpp" || fail "the Qt glue does not compile for Windows"
 fi
 
-# 32-bit programs need Wine's 32-bit half (wine32:i386).
+# 32-bit programs need Wine's 32-bit half (wine32:i386) and a kernel that
+# runs 32-bit code (some virtual machines are built without it).
 run_archs="x86_64"
-if [ -x /usr/lib/wine/wine ]; then
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
   run_archs="x86_64 i686"
 else
-  echo "NOTE: wine32 is not installed; the i686 build is compiled but not run"
+  echo "NOTE: 32-bit Wine cannot run here (wine32 missing or no 32-bit support in the kernel); the i686 build is compiled but not run"
+  # Debian's wine wrapper prefers the 32-bit loader whenever it is installed,
+  # even where it cannot run: go straight to the 64-bit one.
+  if [ -x /usr/lib/wine/wine64 ]; then
+    mkdir -p "$scratch/bin"
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$scratch/bin/$name"
+      chmod +x "$scratch/bin/$name"
+    done
+    export PATH="$scratch/bin:$PATH"
+  fi
 fi
 
 export WINEPREFIX="$scratch/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
