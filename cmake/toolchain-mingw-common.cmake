@@ -10,6 +10,12 @@ find_program(CMAKE_CXX_COMPILER NAMES ${ORVANE_MINGW_PREFIX}-g++-posix ${ORVANE_
 find_program(CMAKE_RC_COMPILER NAMES ${ORVANE_MINGW_PREFIX}-windres REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORVANE_MINGW_PREFIX})
+# Qt for Windows lives outside the MinGW root (scripts/build-qt-windows.sh
+# prints its folder): -DORVANE_QT_PREFIX=<folder> makes it a root of its own,
+# so the whole tree configures against it.
+if(ORVANE_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH "${ORVANE_QT_PREFIX}")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

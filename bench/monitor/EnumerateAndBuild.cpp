@@ -24,7 +24,8 @@ int main(int argc, char** argv)
             return 1;
         file.write(QJsonDocument(orvane::bench::Monitors(count, 0)).toJson());
         file.close();
-        auto platform = orvane::platform::sim::CreateSimPlatform(path.toStdString());
+        auto platform = orvane::platform::sim::CreateSimPlatform(path.toStdString(),
+                                                                   orvane::platform::CreateHostSystem());
         if (!platform)
             return 1;
         orvane::VcpAccess vcp(platform->MonitorConfig());

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/LinuxSystem.h"
-#include "platform/linux/SessionRotation.h"
+#include "platform/select/HostPlatform.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace orvane::platform {
@@ -20,14 +18,14 @@ std::unique_ptr<Platform> CreatePlatform(const char* selection)
 {
     if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
         const std::string path = selection + sizeof(kSimPrefix) - 1;
-        auto sim = sim::CreateSimPlatform(path);
+        auto sim = sim::CreateSimPlatform(path, CreateHostSystem());
         if (sim)
-            return linuxplatform::WithSessionRotation(std::move(sim));
+            return AroundSimulation(std::move(sim));
         // A broken description must not silently drive real monitors.
         std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
         std::exit(2);
     }
-    return linuxplatform::CreateLinuxPlatform();
+    return CreateHostPlatform();
 }
 
 Platform& ProcessPlatform()
@@ -44,12 +42,12 @@ SystemApi& ProcessSystem()
         const char* selection = std::getenv("ORVANE_PLATFORM");
         if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
             const std::string path = selection + sizeof(kSimPrefix) - 1;
-            if (auto sim = sim::CreateSimSystem(path))
+            if (auto sim = sim::CreateSimSystem(path, CreateHostSystem()))
                 return sim.release();
             std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
             std::exit(2);
         }
-        return static_cast<SystemApi*>(new linuxplatform::LinuxSystem());
+        return CreateHostSystem().release();
     }();
     return *instance;
 }

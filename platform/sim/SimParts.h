@@ -9,7 +9,6 @@
 #include <mutex>
 
 #include "platform/Platform.h"
-#include "platform/linux/LinuxSystem.h"
 #include "platform/sim/SimStore.h"
 
 namespace orvane::platform::sim {
@@ -82,15 +81,34 @@ private:
     std::shared_ptr<SimStore> m_store;
 };
 
-// The real process services of Linux, with every elevated start recorded in
-// the state first.
-class SimSystem : public linuxplatform::LinuxSystem {
+// The host's real process services, with every elevated start recorded in
+// the state first (and made only when the state asks for it).
+class SimSystem : public SystemApi {
 public:
-    explicit SimSystem(std::shared_ptr<SimStore> store) : m_store(std::move(store)) {}
+    SimSystem(std::shared_ptr<SimStore> store, std::unique_ptr<SystemApi> host)
+        : m_store(std::move(store)), m_host(std::move(host))
+    {
+    }
+    std::string ModuleFileName() override { return m_host->ModuleFileName(); }
+    InstanceLock AcquireSingleInstance(const std::string& name) override
+    {
+        return m_host->AcquireSingleInstance(name);
+    }
+    bool IsRunAtStartup() override { return m_host->IsRunAtStartup(); }
     bool StartElevated(const std::string& file, const std::vector<std::string>& args, int showCommand) override;
+    bool SetFileLastWriteTime(const std::string& path, std::uint64_t fileTime) override
+    {
+        return m_host->SetFileLastWriteTime(path, fileTime);
+    }
+    VersionRead ReadFileVersion(const std::string& path, std::uint32_t& fileVersionMS,
+                                std::uint32_t& fileVersionLS) override
+    {
+        return m_host->ReadFileVersion(path, fileVersionMS, fileVersionLS);
+    }
 
 private:
     std::shared_ptr<SimStore> m_store;
+    std::unique_ptr<SystemApi> m_host;
 };
 
 class SimNotices : public NoticeSource {

@@ -10,12 +10,12 @@ namespace {
 
 class SimPlatform : public Platform {
 public:
-    explicit SimPlatform(std::shared_ptr<SimStore> store)
+    SimPlatform(std::shared_ptr<SimStore> store, std::unique_ptr<SystemApi> host)
         : m_gate(std::make_shared<CallGate>()),
           m_display(store),
           m_monitorConfig(store, m_gate),
           m_registry(store),
-          m_system(store),
+          m_system(store, std::move(host)),
           m_notices(store)
     {
     }
@@ -43,7 +43,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath)
+std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath, std::unique_ptr<SystemApi> host)
 {
     std::string error;
     auto store = SimStore::Open(descriptionPath, &error);
@@ -51,10 +51,10 @@ std::unique_ptr<Platform> CreateSimPlatform(const std::string& descriptionPath)
         std::fprintf(stderr, "simulation: %s\n", error.c_str());
         return nullptr;
     }
-    return std::make_unique<SimPlatform>(std::move(store));
+    return std::make_unique<SimPlatform>(std::move(store), std::move(host));
 }
 
-std::unique_ptr<SystemApi> CreateSimSystem(const std::string& descriptionPath)
+std::unique_ptr<SystemApi> CreateSimSystem(const std::string& descriptionPath, std::unique_ptr<SystemApi> host)
 {
     std::string error;
     auto store = SimStore::Open(descriptionPath, &error);
@@ -62,7 +62,7 @@ std::unique_ptr<SystemApi> CreateSimSystem(const std::string& descriptionPath)
         std::fprintf(stderr, "simulation: %s\n", error.c_str());
         return nullptr;
     }
-    return std::make_unique<SimSystem>(std::move(store));
+    return std::make_unique<SimSystem>(std::move(store), std::move(host));
 }
 
 }  // namespace orvane::platform::sim

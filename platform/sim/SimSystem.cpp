@@ -20,7 +20,7 @@ bool SimSystem::StartElevated(const std::string& file, const std::vector<std::st
     const auto state = m_store->Snapshot();
     if (!state->performElevatedStarts)
         return state->elevatedStartResult;
-    return LinuxSystem::StartElevated(file, args, showCommand);
+    return m_host->StartElevated(file, args, showCommand);
 }
 
 }  // namespace orvane::platform::sim

@@ -1,5 +1,5 @@
-// The dxva2 monitor-configuration functions. MinGW-w64 ships the import
-// library and physicalmonitorenumerationapi.h, but not
+// The dxva2 monitor-configuration functions (resolved at run time by
+// Win32MonitorConfig). MinGW-w64 ships physicalmonitorenumerationapi.h, but not
 // lowlevelmonitorconfigurationapi.h; its three functions are declared here
 // as the Windows SDK declares them.
 #pragma once

@@ -128,7 +128,7 @@ SimSetup MakeSim(const QJsonObject& description)
     SimSetup setup;
     setup.path = MakeScratchDir("sim") + "/state.json";
     WriteFile(setup.path, QJsonDocument(description).toJson());
-    setup.platform = platform::sim::CreateSimPlatform(setup.path.toStdString());
+    setup.platform = platform::sim::CreateSimPlatform(setup.path.toStdString(), platform::CreateHostSystem());
     return setup;
 }
 

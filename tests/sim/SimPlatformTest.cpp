@@ -240,8 +240,8 @@ TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
     EXPECT_FALSE(MakeSim(description).platform);
     const QString garbage = test::MakeScratchDir("bad") + "/bad.json";
     test::WriteFile(garbage, "{ not json");
-    EXPECT_FALSE(platform::sim::CreateSimPlatform(garbage.toStdString()));
-    EXPECT_FALSE(platform::sim::CreateSimPlatform("/nonexistent/state.json"));
+    EXPECT_FALSE(platform::sim::CreateSimPlatform(garbage.toStdString(), platform::CreateHostSystem()));
+    EXPECT_FALSE(platform::sim::CreateSimPlatform("/nonexistent/state.json", platform::CreateHostSystem()));
     // A tool command that would break the description leaves it untouched.
     EXPECT_EQ(SimCommand(sim.path, {"set", "uhd", "0x1FF", "1"}), 2);
 }

@@ -121,7 +121,8 @@ Rig::Rig(const QString& example, const std::function<void(QByteArray&)>& adjust)
         adjust(text);
     statePath = MakeScratchDir("sim") + "/" + example;
     WriteFile(statePath, text);
-    platform = std::make_unique<TestPlatform>(platform::sim::CreateSimPlatform(statePath.toStdString()), *this);
+    platform = std::make_unique<TestPlatform>(
+        platform::sim::CreateSimPlatform(statePath.toStdString(), platform::CreateHostSystem()), *this);
     vcp = std::make_unique<VcpAccess>(platform->MonitorConfig());
     inventory = std::make_unique<MonitorInventory>(*platform, *vcp);
     monitors = std::make_unique<SupportedMonitorList>(*inventory, *vcp, *platform);

@@ -71,6 +71,11 @@ wineboot -i >"$scratch/wineboot.log" 2>&1
 wineserver -w
 for arch in $run_archs; do
   echo "== running the \$arch suite under Wine"
+  # The Windows build of the programs of the same width, when there is one.
+  unset ORVANE_WINDOWS_STAGE
+  if [ -f "$build/windows-\$arch/stage/Orvane.exe" ]; then
+    export ORVANE_WINDOWS_STAGE="\$(winepath -w "$build/windows-\$arch/stage")"
+  fi
   timeout 300 wine "$build/win32-\$arch/stage/win32_suite.exe" || status=1
   wineserver -w
 done

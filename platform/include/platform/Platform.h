@@ -120,4 +120,8 @@ Platform& ProcessPlatform();
 // Same choice from an explicit value (nullptr or empty: the real platform).
 std::unique_ptr<Platform> CreatePlatform(const char* selection);
 
+// The real process services of the build's OS alone, for a simulated
+// platform to stand on.
+std::unique_ptr<SystemApi> CreateHostSystem();
+
 }  // namespace orvane::platform

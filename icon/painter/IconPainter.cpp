@@ -13,8 +13,14 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <vector>
+
+#include "IcoFile.h"
 
 namespace {
+
+// Not every C++17 library defines M_PI.
+constexpr double kPi = 3.14159265358979323846;
 
 const QColor kRim(250, 250, 250);
 const QColor kBody(40, 42, 46);
@@ -48,9 +54,9 @@ void DrawMonitor(QPainter& p, bool portrait)
 void DrawArrowHead(QPainter& p, const QPointF& centre, double radius, double endDegrees, bool clockwise,
                    double length, double halfWidth, double outline)
 {
-    const double end = endDegrees * M_PI / 180.0;
+    const double end = endDegrees * kPi / 180.0;
     const QPointF tip(centre.x() + radius * std::cos(end), centre.y() - radius * std::sin(end));
-    const double heading = end + (clockwise ? -M_PI / 2 : M_PI / 2);
+    const double heading = end + (clockwise ? -kPi / 2 : kPi / 2);
     const QPointF dir(std::cos(heading), -std::sin(heading));
     const QPointF side(-dir.y(), dir.x());
     QPolygonF head;
@@ -153,9 +159,22 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     if (argc == 4 && QString(argv[1]) == "--theme")
         return WriteThemeIcons(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    if (argc == 3 && QString(argv[1]) == "--ico") {
+        // The executable's own icon, at the sizes the shell asks for.
+        std::vector<QImage> images;
+        for (int size : {16, 20, 24, 32, 40, 48, 64, 256})
+            images.push_back(Draw(Pose::Program, size));
+        const QString path = QString::fromLocal8Bit(argv[2]);
+        if (!orvane::icon::WriteIcoFile(path, images)) {
+            QTextStream(stderr) << "cannot write " << path << "\n";
+            return 1;
+        }
+        return 0;
+    }
     if (argc < 2) {
         QTextStream(stderr) << "usage: orvane-icons <output folder> [size]\n"
-                               "       orvane-icons --theme <icon name> <theme folder>\n";
+                               "       orvane-icons --theme <icon name> <theme folder>\n"
+                               "       orvane-icons --ico <file.ico>\n";
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);

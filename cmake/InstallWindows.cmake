@@ -1,0 +1,55 @@
+# The Windows distribution. cmake --install <build> --prefix <folder> lays out
+# the folder the programs expect, and cpack -G ZIP packs the same folder:
+#
+#   Orvane.exe, Renovo.exe, Kestrun.exe   side by side (Renovo updates them there)
+#   icon/                                  the tray pictures
+#   RunInfo.ini.example                    copy to RunInfo.ini to change settings
+#   licenses/                              Qt's LGPL and how to relink, the
+#                                          runtime libraries' notices
+#
+# The executables are static: nothing else needs to be installed.
+set(_orvane_stage "${CMAKE_BINARY_DIR}/stage")
+
+install(TARGETS Orvane Renovo Kestrun RUNTIME DESTINATION .)
+install(DIRECTORY "${_orvane_stage}/icon/" DESTINATION icon FILES_MATCHING PATTERN "*.png")
+install(FILES "${_orvane_stage}/RunInfo.ini.example" DESTINATION .)
+
+# Qt is linked statically under the LGPL version 3: its text (which builds on
+# the GPL version 3), where Qt's source comes from and how to relink.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(ORVANE_WINDOWS_ARCH x86_64)
+else()
+  set(ORVANE_WINDOWS_ARCH i686)
+endif()
+set(ORVANE_QT_VERSION "${Qt5Core_VERSION}")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/windows/README-licenses.txt.in"
+               "${CMAKE_BINARY_DIR}/licenses/README.txt" @ONLY NEWLINE_STYLE CRLF)
+install(FILES "${CMAKE_BINARY_DIR}/licenses/README.txt" DESTINATION licenses)
+set(_orvane_license_texts
+  "/usr/share/common-licenses/LGPL-3|LGPL-3.txt"
+  "/usr/share/common-licenses/GPL-3|GPL-3.txt"
+  # Debian's record of every copyright in Qt's source, the bundled
+  # libraries (libpng, PCRE2, zlib, ...) included.
+  "/usr/share/doc/libqt5core5a/copyright|Qt-copyright.txt"
+  # The MinGW-w64 runtime (winpthreads among it) and zlib, linked in.
+  "/usr/share/doc/mingw-w64-common/copyright|MinGW-w64-copyright.txt"
+  "/usr/share/doc/libz-mingw-w64/copyright|zlib-copyright.txt")
+foreach(entry IN LISTS _orvane_license_texts)
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 source)
+  list(GET entry 1 name)
+  if(NOT EXISTS "${source}")
+    message(FATAL_ERROR "${source} is missing: the Windows distribution must carry it (scripts/install-deps.sh installs it)")
+  endif()
+  install(FILES "${source}" DESTINATION licenses RENAME "${name}")
+endforeach()
+
+# cpack -G ZIP: Orvane-<version>-windows-<arch>.zip with one top folder.
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Orvane)
+set(CPACK_PACKAGE_VENDOR Orvane)
+set(CPACK_PACKAGE_VERSION "${ORVANE_VERSION_TUPLE}")
+set(CPACK_PACKAGE_FILE_NAME "Orvane-${ORVANE_VERSION_TUPLE}-windows-${ORVANE_WINDOWS_ARCH}")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,23 @@
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxSystem.h"
+#include "platform/linux/SessionRotation.h"
+#include "platform/select/HostPlatform.h"
+
+namespace orvane::platform {
+
+std::unique_ptr<Platform> CreateHostPlatform()
+{
+    return linuxplatform::CreateLinuxPlatform();
+}
+
+std::unique_ptr<SystemApi> CreateHostSystem()
+{
+    return std::make_unique<linuxplatform::LinuxSystem>();
+}
+
+std::unique_ptr<Platform> AroundSimulation(std::unique_ptr<Platform> sim)
+{
+    return linuxplatform::WithSessionRotation(std::move(sim));
+}
+
+}  // namespace orvane::platform
