@@ -49,6 +49,18 @@ done
 
 work="$cache/work-$arch-$key"
 log="$cache/qt-$qt_version-$arch-$key.log"
+mkdir -p "$cache"
+# One build of a configuration at a time: a second caller waits for the
+# first and then takes its result.
+exec 9>"$cache/qt-$qt_version-$arch-$key.lock"
+if ! flock -n 9; then
+  echo "build-qt-windows: Qt for $arch is being built by another process (progress in $log); waiting" >&2
+  flock 9
+fi
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
 mkdir -p "$work"
 echo "build-qt-windows: building Qt $qt_version for $arch once for this machine (15-25 min); progress in $log" >&2
 exec 3>&2 4>&1
