@@ -1,10 +1,5 @@
 #include "platform/sim/SimStore.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -16,33 +11,10 @@ namespace orvane::platform::sim {
 
 namespace {
 
-// Holds the exclusive lock of "<path>.lock" for its lifetime.
-class FileLock {
-public:
-    explicit FileLock(const std::string& path) : m_fd(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
-    {
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~FileLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool Held() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
 bool WriteAtomically(const std::string& path, const QByteArray& bytes, std::string* error)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++counter);
+    const std::string temp = path + ".tmp." + std::to_string(ProcessId()) + "." + std::to_string(++counter);
     QFile file(QString::fromStdString(temp));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         if (error)
@@ -51,22 +23,15 @@ bool WriteAtomically(const std::string& path, const QByteArray& bytes, std::stri
         return false;
     }
     file.close();
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!RenameOver(temp, path)) {
         if (error)
             *error = "cannot replace " + path;
-        ::unlink(temp.c_str());
         return false;
     }
     return true;
 }
 
 }  // namespace
-
-bool SimStore::FileKey::operator==(const FileKey& other) const
-{
-    return device == other.device && inode == other.inode && size == other.size && mtimeNs == other.mtimeNs &&
-           ctimeNs == other.ctimeNs;
-}
 
 std::optional<QJsonObject> ReadDescription(const std::string& path, std::string* error)
 {
@@ -103,15 +68,7 @@ std::shared_ptr<SimStore> SimStore::Open(const std::string& path, std::string* e
 
 bool SimStore::StatFile(FileKey& key) const
 {
-    struct stat info {};
-    if (::stat(m_path.c_str(), &info) != 0)
-        return false;
-    key.device = info.st_dev;
-    key.inode = info.st_ino;
-    key.size = info.st_size;
-    key.mtimeNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    key.ctimeNs = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
-    return true;
+    return StatFileKey(m_path, key);
 }
 
 std::shared_ptr<const SimState> SimStore::Load(std::string* error, FileKey& key) const

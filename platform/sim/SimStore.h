@@ -6,13 +6,12 @@
 
 #include <QJsonObject>
 
-#include <sys/types.h>
-
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "platform/sim/SimFiles.h"
 #include "platform/sim/SimState.h"
 
 namespace orvane::platform::sim {
@@ -33,15 +32,6 @@ public:
     bool Mutate(const std::function<bool(QJsonObject&, std::string*)>& change, std::string* error);
 
 private:
-    struct FileKey {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = -1;
-        long long mtimeNs = 0;
-        long long ctimeNs = 0;
-        bool operator==(const FileKey& other) const;
-    };
-
     explicit SimStore(std::string path);
     bool StatFile(FileKey& key) const;
     std::shared_ptr<const SimState> Load(std::string* error, FileKey& key) const;
