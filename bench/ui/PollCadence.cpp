@@ -58,7 +58,7 @@ int main(int argc, char** argv)
         return 1;
     file.write(QJsonDocument(orvane::bench::Monitors(2, 30)).toJson());
     file.close();
-    auto platform = orvane::platform::sim::CreateSimPlatform(path.toStdString());
+    auto platform = orvane::platform::sim::CreateSimPlatform(path.toStdString(), orvane::platform::CreateHostSystem());
     if (!platform)
         return 1;
     g_clock.start();
