@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QVBoxLayout>
 
 namespace orvane {
 
@@ -21,11 +22,20 @@ public:
         dialog->resize(398, 102);
         progressBar = new QProgressBar(dialog);
         progressBar->setObjectName(QStringLiteral("progressBar"));
-        progressBar->setGeometry(QRect(30, 30, 351, 23));
+        progressBar->setFixedHeight(23);
         progressBar->setValue(24);
         lblStatus = new QLabel(dialog);
         lblStatus->setObjectName(QStringLiteral("lblStatus"));
-        lblStatus->setGeometry(QRect(30, 70, 321, 16));
+        lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The layout keeps the places of the original form (bar at 30,30,
+        // 351 wide; status line 17 below it) but gives the status line the
+        // height its font needs, so larger fonts keep their descenders.
+        auto* layout = new QVBoxLayout(dialog);
+        layout->setContentsMargins(30, 30, 17, 12);
+        layout->setSpacing(17);
+        layout->addWidget(progressBar);
+        layout->addWidget(lblStatus);
+        layout->activate();
         retranslateUi(dialog);
         QMetaObject::connectSlotsByName(dialog);
     }

@@ -12,21 +12,28 @@
 #   ORVANE_SIM=path.json scripts/run.sh   run on a simulation description of your own
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
-"$top/scripts/build.sh" >/dev/null
+# Only what building and running need; scripts/test.sh installs the rest
+# (test framework, X tools, the Windows cross build and Wine).
+"$top/scripts/install-deps.sh" base linux monitor update
+"$top/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF >/dev/null
 stage=${ORVANE_BUILD_DIR:-$top/build}/stage
 
-state_dir=${XDG_RUNTIME_DIR:-/tmp}/orvane-demo
-mkdir -p "$state_dir"
+state_dir=$(mktemp -d "${TMPDIR:-/tmp}/orvane-demo.XXXXXX")
 
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$state_dir"
+}
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-  export DISPLAY=:77
-  Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.1; done
+  # The server picks a free display number and writes it to fd 3; a fixed
+  # number could attach to somebody else's server.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$state_dir/display" >/dev/null 2>&1 & pids+=($!)
+  for _ in $(seq 100); do [ -s "$state_dir/display" ] && break; sleep 0.1; done
+  [ -s "$state_dir/display" ] || { echo "run.sh: the private X server did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$state_dir/display" | tr -d '[:space:]')"
   trayer --edge top --align right --widthtype request --height 32 >/dev/null 2>&1 & pids+=($!)
   headless=1
 else
@@ -42,7 +49,9 @@ fi
 sim="$state_dir/monitors.json"
 cp "${ORVANE_SIM:-$top/examples/sim/two-plus-unsupported.json}" "$sim"
 export ORVANE_PLATFORM="sim:$sim"
-log="${TMPDIR:-/tmp}/Orvane_log.txt"
+# Where the program keeps its log: $TMPDIR, else $XDG_RUNTIME_DIR, else a
+# private folder of this user.
+log="${TMPDIR:-${XDG_RUNTIME_DIR:-/tmp/orvane-$(id -u)}}/Orvane_log.txt"
 [ -f "$stage/RunInfo.ini" ] || printf '[TraceSet]\nTraceLevel=4\n' > "$stage/RunInfo.ini"
 
 cat <<EOT

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -179,6 +182,22 @@ TEST(RenovoDialog, FormAndOneRunPerShow)
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(runsAtExit, 1);
     EXPECT_EQ(prompts.shown, QStringList{"information|Update|Application update completely!"});
+}
+
+TEST(RenovoDialog, StatusLineGrowsWithItsFont)
+{
+    FakeSystem system;
+    RecordingPrompts prompts;
+    Renovo dialog(system, prompts);
+    auto* status = dialog.findChild<QLabel*>("lblStatus");
+    ASSERT_NE(status, nullptr);
+    QFont large = dialog.font();
+    large.setPointSizeF(large.pointSizeF() * 2);
+    dialog.setFont(large);
+    status->setText("Application update completely! gjpqy");
+    dialog.layout()->activate();
+    EXPECT_GE(status->height(), QFontMetrics(status->font()).height());
+    EXPECT_GE(dialog.height(), status->geometry().bottom());
 }
 
 TEST(RenovoDialog, ClosingMidDownloadInstallsNothing)
