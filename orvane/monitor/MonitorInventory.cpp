@@ -1,7 +1,12 @@
 #include "orvane/monitor/MonitorInventory.h"
 
+#include <algorithm>
+
 #include <QDebug>
+#include <QFileInfo>
 #include <QString>
+
+#include "common/Settings.h"
 
 #include "orvane/monitor/DeviceName.h"
 #include "orvane/monitor/SupportedModels.h"
@@ -19,6 +24,10 @@ platform::DisplayDevice NoDevice()
 
 MonitorInventory::MonitorInventory(platform::Platform& platform, VcpAccess& vcp) : m_platform(platform), m_vcp(vcp)
 {
+    // Built before the application object exists: the settings are found
+    // beside the executable the platform reports.
+    const QString programDir = QFileInfo(QString::fromStdString(m_platform.System().ModuleFileName())).absolutePath();
+    m_extraModels = ParseModelCodes(ReadExtraModelEntries(programDir));
     Reset();
 }
 
@@ -133,7 +142,10 @@ bool MonitorInventory::IsSupportedModel(const MonitorIdentity& identity) const
         if (static_cast<quint8>(code.at(0)) == pair.byte10 && static_cast<quint8>(code.at(1)) == pair.byte11)
             return true;
     }
-    return false;
+    if (m_extraModels.empty())
+        return false;
+    const auto model = ModelCodeOfEdid(identity.Edid());
+    return model && std::find(m_extraModels.begin(), m_extraModels.end(), *model) != m_extraModels.end();
 }
 
 int MonitorInventory::CheckMonitorNum()

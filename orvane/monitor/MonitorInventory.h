@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "orvane/monitor/MonitorIdentity.h"
+#include "orvane/monitor/ModelCode.h"
 #include "platform/Platform.h"
 
 namespace orvane {
@@ -51,6 +52,8 @@ public:
     std::string ModulePath() const { return m_modulePath; }
     const std::vector<DisplayMonitorInfo>& Displays() const { return m_displays; }
     const std::vector<PhysicalMonitorInfo>& Monitors() const { return m_monitors; }
+    // Models the user added in the settings, read once when constructed.
+    const std::vector<ModelCode>& ExtraModels() const { return m_extraModels; }
 
     // As if constructed afresh: module path re-read, lists emptied, counters
     // zeroed, EnumMonitors run. Handles of the previous enumeration stay open.
@@ -64,6 +67,7 @@ private:
     std::vector<DisplayMonitorInfo> m_displays;
     std::vector<PhysicalMonitorInfo> m_monitors;
     std::string m_modulePath;
+    std::vector<ModelCode> m_extraModels;
 };
 
 }  // namespace orvane

@@ -12,6 +12,7 @@
 
 #include "orvane/app/SiteUrls.h"
 #include "common/UserPrompts.h"
+#include "orvane/monitor/MissingPieces.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/ui/MainWindowForm.h"
@@ -129,10 +130,20 @@ void MainWindow::ShowUnsupportedMessage(bool exitOnOk)
     box.setWindowTitle(tr("Important"));
     const QString tabs(7, QChar('\t'));
     const QString address = SupportFaqUrl();
-    box.setText(QString("This software supports specific KM series models only, or your monitor DDCCI function "
-                        "is turn off. ") +
-                tabs + "Please click the link below to verify whether or not your model is supported. " + tabs +
-                "<br / >" + "<a href = \"" + address + "\">" + address + "</a>");
+    QString text = QString("This software supports specific KM series models only, or your monitor DDCCI function "
+                           "is turn off. ") +
+                   tabs + "Please click the link below to verify whether or not your model is supported. " + tabs +
+                   "<br / >" + "<a href = \"" + address + "\">" + address + "</a>";
+    // What is missing on this machine goes to the log and, where the
+    // platform examined the monitors' access, into the box after the
+    // standing text.
+    const platform::DdcAccessReport report = m_monitors.platform.MonitorConfig().AccessReport();
+    const QStringList missing = MissingPieces(report, m_monitors.inventory);
+    for (const QString& line : missing)
+        qInfo().noquote() << "No usable monitor:" << line;
+    if (report.fault != platform::DdcAccessFault::NotExamined && !missing.isEmpty())
+        text += "<br / >" + missing.join(' ').toHtmlEscaped();
+    box.setText(text);
     box.setIcon(QMessageBox::Warning);
     const int result = m_hooks.execMessageBox(box);
     if (result == QMessageBox::Ok && exitOnOk)

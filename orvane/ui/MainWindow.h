@@ -46,6 +46,8 @@ struct WindowHooks {
     std::function<void(int)> exitProcess;
     // The update check's boxes.
     std::shared_ptr<UserPrompts> prompts;
+    // Whether the desktop has a notification area now; empty: ask Qt.
+    std::function<bool()> trayAvailable;
 
     static WindowHooks Default();
 };

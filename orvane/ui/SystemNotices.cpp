@@ -44,6 +44,12 @@ void MainWindow::HandleSystemNotice(const platform::SystemNotice& notice)
         else if (notice.wParam == platform::DBT_DEVICEREMOVECOMPLETE)
             qDebug() << "**********************************DBT_DEVICEREMOVECOMPLETE";
         break;
+    case platform::WM_ENDSESSION:
+        // Ends the program the way a close of the window does.
+        qDebug() << "**********************************End Session";
+        if (notice.wParam)
+            close();
+        break;
     default:
         break;
     }

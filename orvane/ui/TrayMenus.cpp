@@ -13,6 +13,7 @@
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/ui/MainWindow.h"
+#include "orvane/ui/TrayHostWatcher.h"
 #include "orvane/update/ProgramVersion.h"
 
 namespace orvane {
@@ -182,6 +183,11 @@ void MainWindow::CreateTrayIcon()
     m_pTrayIcon->setContextMenu(m_pTrayMenu);
     m_pTrayIcon->setVisible(true);
     m_pTrayIcon->showMessage(tr("Reminder:"), tr("Orvane is running"), QSystemTrayIcon::Information, 10000);
+    auto* watcher = new TrayHostWatcher(*m_pTrayIcon, m_monitors.platform.System(),
+                                        m_hooks.trayAvailable ? m_hooks.trayAvailable
+                                                              : &QSystemTrayIcon::isSystemTrayAvailable,
+                                        this);
+    watcher->Start();
 }
 
 void MainWindow::SendRunningNotice(bool running)

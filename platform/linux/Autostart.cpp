@@ -61,11 +61,25 @@ bool AutostartEntryPresent()
 {
     std::ifstream in(AutostartEntryPath());
     std::string line;
+    bool inEntry = false;
+    bool hasExec = false;
+    bool switchedOff = false;
     while (std::getline(in, line)) {
-        if (line.rfind("Exec=", 0) == 0 && line.find_first_not_of(" \t\r", 5) != std::string::npos)
-            return true;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntry)
+            continue;
+        if (line.rfind("Exec=", 0) == 0 && line.find_first_not_of(" \t", 5) != std::string::npos)
+            hasExec = true;
+        // Desktop settings tools switch an entry off without deleting it.
+        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false")
+            switchedOff = true;
     }
-    return false;
+    return hasExec && !switchedOff;
 }
 
 std::string AutostartEntryText(const std::string& program)

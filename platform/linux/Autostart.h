@@ -8,7 +8,8 @@ namespace orvane::platform::linuxplatform {
 
 std::string AutostartEntryPath();
 
-// Whether the entry exists with a non-empty Exec command.
+// Whether the entry exists with a non-empty Exec command and is not
+// switched off (Hidden=true or X-GNOME-Autostart-enabled=false).
 bool AutostartEntryPresent();
 
 // The desktop entry that starts program (an absolute path) at log-on.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Types.h"
 #include "platform/linux/Edid.h"
 
 namespace orvane::platform::linuxplatform {
@@ -27,6 +28,11 @@ public:
     // Why no monitor can be reached over DDC/CI at all (no library, no I2C
     // devices, no permission); empty when detection may find some.
     virtual std::string Unavailable() = 0;
+    // The kind of what Unavailable() says; None when it says nothing.
+    virtual DdcAccessFault UnavailableFault()
+    {
+        return Unavailable().empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary;
+    }
     // Detects the displays. A later call detects again, which invalidates
     // every handle opened before.
     virtual std::vector<DdcDisplayRecord> Detect() = 0;

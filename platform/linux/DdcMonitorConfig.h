@@ -19,6 +19,7 @@ public:
                                         std::uint32_t* current, std::uint32_t* maximum) override;
     int SetVCPFeature(PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override;
     int GetCapabilitiesStringLength(PhysicalMonitorHandle monitor, std::uint32_t* length) override;
+    DdcAccessReport AccessReport() override { return m_ddc.AccessReport(); }
 
 private:
     MonitorDevices& m_devices;

@@ -41,6 +41,16 @@ void DdcMonitors::ReportAvailability()
     m_reported = m_reported || !problem.empty();
 }
 
+DdcAccessReport DdcMonitors::AccessReport()
+{
+    const std::string problem = m_library.Unavailable();
+    if (!problem.empty())
+        return {m_library.UnavailableFault(), problem};
+    if (m_detected && m_displays.empty())
+        return {DdcAccessFault::NoDdcAnswer, "no monitor answered over DDC/CI"};
+    return {DdcAccessFault::None, {}};
+}
+
 std::vector<DdcDisplayRecord> DdcMonitors::Displays(const std::vector<Edid>& outputEdids)
 {
     if (m_detected && !HasNewMonitor(outputEdids, m_outputsAtDetection))

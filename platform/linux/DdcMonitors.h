@@ -28,6 +28,10 @@ public:
     // Cheap: detection itself waits for the first look at the displays.
     void ReportAvailability();
 
+    // Why no monitor can be reached, as found so far: the library's fault,
+    // else NoDdcAnswer when the last detection found none.
+    DdcAccessReport AccessReport();
+
     // The DDC/CI displays, detected on first use. When the outputs now show
     // a monitor that was not attached at the last detection, detects again,
     // provided no call is running; the handles of the earlier detection then

@@ -69,11 +69,22 @@ public:
         std::lock_guard<std::mutex> lock(m_loadMutex);
         if (!m_checked) {
             m_checked = true;
-            m_problem = I2cAccessProblem(m_devFolder);
-            if (m_problem.empty())
+            const DdcAccessReport i2c = I2cAccessCheck(m_devFolder);
+            m_problem = i2c.detail;
+            m_fault = i2c.fault;
+            if (m_problem.empty()) {
                 m_problem = Load();
+                m_fault = m_problem.empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary;
+            }
         }
         return m_problem;
+    }
+
+    DdcAccessFault UnavailableFault() override
+    {
+        Unavailable();
+        std::lock_guard<std::mutex> lock(m_loadMutex);
+        return m_fault;
     }
 
     std::vector<DdcDisplayRecord> Detect() override
@@ -195,6 +206,7 @@ private:
     std::mutex m_loadMutex;
     bool m_checked = false;
     std::string m_problem;
+    DdcAccessFault m_fault = DdcAccessFault::None;
     void* m_library = nullptr;  // never unloaded: abandoned calls may still run in it
     Api m_api;
     bool m_detected = false;
@@ -203,7 +215,7 @@ private:
 
 }  // namespace
 
-std::string I2cAccessProblem(const std::string& devFolder)
+DdcAccessReport I2cAccessCheck(const std::string& devFolder)
 {
     std::vector<std::string> nodes;
     if (DIR* dir = ::opendir(devFolder.c_str())) {
@@ -214,13 +226,19 @@ std::string I2cAccessProblem(const std::string& devFolder)
         ::closedir(dir);
     }
     if (nodes.empty())
-        return "no I2C device nodes (" + devFolder + "/i2c-*); load the i2c-dev kernel module";
+        return {DdcAccessFault::NoI2cDevices,
+                "no I2C device nodes (" + devFolder + "/i2c-*); load the i2c-dev kernel module"};
     const bool anyUsable = std::any_of(nodes.begin(), nodes.end(),
                                        [](const std::string& node) { return ::access(node.c_str(), R_OK | W_OK) == 0; });
     if (!anyUsable)
-        return "no permission to use " + devFolder +
-               "/i2c-*; add the user to the i2c group or install the udev rule";
-    return {};
+        return {DdcAccessFault::NoI2cPermission,
+                "no permission to use " + devFolder + "/i2c-*; add the user to the i2c group or install a uaccess rule"};
+    return {DdcAccessFault::None, {}};
+}
+
+std::string I2cAccessProblem(const std::string& devFolder)
+{
+    return I2cAccessCheck(devFolder).detail;
 }
 
 std::unique_ptr<DdcLibrary> CreateLibDdcutil(const std::string& devFolder)

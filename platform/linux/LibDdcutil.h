@@ -15,7 +15,11 @@ namespace orvane::platform::linuxplatform {
 // Folder of the I2C device nodes; tests point it elsewhere.
 constexpr const char kDevFolder[] = "/dev";
 
-// Why DDC/CI cannot work with the I2C device nodes in devFolder, or empty.
+// Whether DDC/CI can work with the I2C device nodes in devFolder: fault None
+// with an empty text, or the fault and what was found.
+DdcAccessReport I2cAccessCheck(const std::string& devFolder = kDevFolder);
+
+// The text of I2cAccessCheck: why the nodes cannot be used, or empty.
 std::string I2cAccessProblem(const std::string& devFolder = kDevFolder);
 
 // devFolder: where the I2C device nodes are looked for before the library

@@ -1,3 +1,4 @@
+#include "platform/linux/DesktopSession.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/SessionRotation.h"
@@ -7,7 +8,7 @@ namespace orvane::platform {
 
 std::unique_ptr<Platform> CreateHostPlatform()
 {
-    return linuxplatform::CreateLinuxPlatform();
+    return linuxplatform::WithDesktopSession(linuxplatform::CreateLinuxPlatform());
 }
 
 std::unique_ptr<SystemApi> CreateHostSystem()
@@ -17,7 +18,7 @@ std::unique_ptr<SystemApi> CreateHostSystem()
 
 std::unique_ptr<Platform> AroundSimulation(std::unique_ptr<Platform> sim)
 {
-    return linuxplatform::WithSessionRotation(std::move(sim));
+    return linuxplatform::WithDesktopSession(linuxplatform::WithSessionRotation(std::move(sim)));
 }
 
 }  // namespace orvane::platform

@@ -38,7 +38,7 @@ def main():
         probe = subprocess.run([os.path.join(s.install, "orvane-probe")], env=s.env, capture_output=True,
                                text=True, timeout=60)
         check(probe.returncode == 0, "orvane-probe found no supported monitor: %r %r" % (probe.stdout, probe.stderr))
-        check(probe.stdout.splitlines()[0].strip() == "1", "orvane-probe printed %r" % probe.stdout)
+        check(probe.stdout.splitlines()[-1].strip() == "Supported monitors: 1", "orvane-probe printed %r" % probe.stdout)
         check(writes(state) == [], "orvane-probe wrote to the monitor: %s" % writes(state))
 
         p = s.start_orvane()

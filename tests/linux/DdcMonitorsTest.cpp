@@ -212,3 +212,23 @@ TEST_F(DdcFixture, NoDdcAccessMeansNoPhysicalMonitorsAndOneLogLine)
         for (const auto& device : devices.DevicesOf(output.name))
             EXPECT_FALSE(device.stateFlags & DISPLAY_DEVICE_ACTIVE);
 }
+
+TEST_F(DdcFixture, AccessReportNamesWhatKeepsMonitorsAway)
+{
+    // Detection found the two monitors: nothing is missing.
+    std::uint32_t count = 0;
+    config.GetNumberOfPhysicalMonitorsFromHMONITOR(1, &count);
+    EXPECT_EQ(config.AccessReport().fault, DdcAccessFault::None);
+
+    FakeDdcLibrary silent;
+    DdcMonitors quiet{silent};
+    EXPECT_EQ(quiet.AccessReport().fault, DdcAccessFault::None);  // nothing looked at yet
+    quiet.Displays({kLeft});
+    EXPECT_EQ(quiet.AccessReport().fault, DdcAccessFault::NoDdcAnswer);
+
+    silent.problem = "no permission to use /dev/i2c-*";
+    silent.fault = DdcAccessFault::NoI2cPermission;
+    const DdcAccessReport report = quiet.AccessReport();
+    EXPECT_EQ(report.fault, DdcAccessFault::NoI2cPermission);
+    EXPECT_EQ(report.detail, silent.problem);
+}

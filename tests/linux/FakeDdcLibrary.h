@@ -14,6 +14,7 @@ namespace orvane::platform::linuxplatform {
 class FakeDdcLibrary : public DdcLibrary {
 public:
     std::string problem;
+    DdcAccessFault fault = DdcAccessFault::NoDdcLibrary;  // the kind of problem, when set
     std::vector<DdcDisplayRecord> displays;
     std::map<std::pair<std::size_t, std::uint8_t>, std::uint16_t> values;  // (display, code) -> value
     std::string capabilities = "(prot(monitor)vcp(10 AA))";
@@ -37,6 +38,7 @@ public:
     }
 
     std::string Unavailable() override { return problem; }
+    DdcAccessFault UnavailableFault() override { return problem.empty() ? DdcAccessFault::None : fault; }
     std::vector<DdcDisplayRecord> Detect() override
     {
         ++detections;

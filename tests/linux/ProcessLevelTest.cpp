@@ -95,6 +95,18 @@ TEST(RunAtStartup, EmptyExecIsOff)
     EXPECT_TRUE(system.IsRunAtStartup());
 }
 
+TEST(RunAtStartup, AnEntrySwitchedOffByTheDesktopIsOff)
+{
+    LinuxSystem system;
+    for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        orvane::test::WriteFile(EntryPath(), QByteArray("[Desktop Entry]\r\nExec=/o\r\n") + off + "\r\n");
+        EXPECT_FALSE(system.IsRunAtStartup()) << off;
+    }
+    // Only the main group counts.
+    orvane::test::WriteFile(EntryPath(), "[Desktop Entry]\nExec=/o\nHidden=false\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_TRUE(system.IsRunAtStartup());
+}
+
 TEST(SingleInstance, SecondIsRefusedAndAKilledFirstDoesNotBlock)
 {
     int argc = 1;
@@ -216,6 +228,9 @@ protected:
         EXPECT_EQ(run.exitCode, 0) << everything.toStdString();
         EXPECT_TRUE(run.standardError.contains("box: warning")) << everything.toStdString();
         EXPECT_TRUE(everything.contains("DDC/CI unavailable")) << everything.toStdString();
+        // The cause reaches the log and the box, after the box's own text.
+        EXPECT_TRUE(run.log.contains("No usable monitor: ")) << run.log.toStdString();
+        EXPECT_TRUE(run.standardError.contains("</a><br / >")) << run.standardError.toStdString();
         EXPECT_EQ(run.standardOutput, QByteArray()) << "nothing may reach standard output";
     }
 };

@@ -1,8 +1,11 @@
 // Session notices, the choice of display backend, and what keeps the DDC/CI
 // library's chatter away from standard output.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
@@ -143,8 +146,14 @@ TEST(DdcAccess, MissingI2cNodesAreExplained)
 {
     const QString dev = orvane::test::MakeScratchDir("dev");
     EXPECT_NE(I2cAccessProblem(dev.toStdString()).find("i2c-dev"), std::string::npos);
+    EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::NoI2cDevices);
     orvane::test::WriteFile(dev + "/i2c-3", "");
     EXPECT_EQ(I2cAccessProblem(dev.toStdString()), "");
+    EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::None);
+    // A node the user may not open (root may open anything).
+    QFile::setPermissions(dev + "/i2c-3", QFileDevice::ReadOwner);
+    if (::geteuid() != 0)
+        EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::NoI2cPermission);
 }
 
 TEST(DdcAccess, LoadingAndDetectingKeepStandardOutputClean)

@@ -30,7 +30,7 @@ void Capture(QtMsgType, const QMessageLogContext&, const QString& message)
 // The simulation for everything, the version words from the test.
 class VersionedSystem : public platform::SystemApi {
 public:
-    VersionedSystem(platform::SystemApi& inner, const Rig& rig) : m_inner(inner), m_rig(rig) {}
+    VersionedSystem(platform::SystemApi& inner, Rig& rig) : m_inner(inner), m_rig(rig) {}
     std::string ModuleFileName() override { return m_inner.ModuleFileName(); }
     platform::InstanceLock AcquireSingleInstance(const std::string& name) override
     {
@@ -54,20 +54,60 @@ public:
         return platform::VersionRead::Ok;
     }
 
+    bool ShowDesktopNotification(const std::string& title, const std::string& text) override
+    {
+        m_rig.notifications.push_back({QString::fromStdString(title), QString::fromStdString(text)});
+        return true;
+    }
+
 private:
     platform::SystemApi& m_inner;
+    Rig& m_rig;
+};
+
+// The simulation's monitors with the access report the test sets.
+class ReportingMonitorConfig : public platform::MonitorConfigApi {
+public:
+    ReportingMonitorConfig(platform::MonitorConfigApi& inner, const Rig& rig) : m_inner(inner), m_rig(rig) {}
+    bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t* count) override
+    {
+        return m_inner.GetNumberOfPhysicalMonitorsFromHMONITOR(display, count);
+    }
+    bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t count,
+                                         std::vector<platform::PhysicalMonitor>& out) override
+    {
+        return m_inner.GetPhysicalMonitorsFromHMONITOR(display, count, out);
+    }
+    int GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMonitorHandle monitor, std::uint8_t code,
+                                        std::uint32_t* codeType, std::uint32_t* current,
+                                        std::uint32_t* maximum) override
+    {
+        return m_inner.GetVCPFeatureAndVCPFeatureReply(monitor, code, codeType, current, maximum);
+    }
+    int SetVCPFeature(platform::PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override
+    {
+        return m_inner.SetVCPFeature(monitor, code, value);
+    }
+    int GetCapabilitiesStringLength(platform::PhysicalMonitorHandle monitor, std::uint32_t* length) override
+    {
+        return m_inner.GetCapabilitiesStringLength(monitor, length);
+    }
+    platform::DdcAccessReport AccessReport() override { return m_rig.accessReport; }
+
+private:
+    platform::MonitorConfigApi& m_inner;
     const Rig& m_rig;
 };
 
 class TestPlatform : public platform::Platform {
 public:
-    TestPlatform(std::unique_ptr<platform::Platform> sim, const Rig& rig)
-        : m_sim(std::move(sim)), m_system(m_sim->System(), rig)
+    TestPlatform(std::unique_ptr<platform::Platform> sim, Rig& rig)
+        : m_sim(std::move(sim)), m_system(m_sim->System(), rig), m_config(m_sim->MonitorConfig(), rig)
     {
     }
     const char* Name() const override { return "test"; }
     platform::DisplayApi& Display() override { return m_sim->Display(); }
-    platform::MonitorConfigApi& MonitorConfig() override { return m_sim->MonitorConfig(); }
+    platform::MonitorConfigApi& MonitorConfig() override { return m_config; }
     platform::DeviceRegistry& Registry() override { return m_sim->Registry(); }
     platform::SystemApi& System() override { return m_system; }
     platform::NoticeSource& Notices() override { return m_sim->Notices(); }
@@ -75,6 +115,7 @@ public:
 private:
     std::unique_ptr<platform::Platform> m_sim;
     VersionedSystem m_system;
+    ReportingMonitorConfig m_config;
 };
 
 }  // namespace

@@ -80,6 +80,10 @@ public:
     std::function<void()> whileBoxOpen;
     std::vector<int> exits;
     std::shared_ptr<RecordingPrompts> prompts = std::make_shared<RecordingPrompts>();
+    // What the platform says keeps monitors from being reached.
+    platform::DdcAccessReport accessReport;
+    // Messages sent through the desktop's notification service.
+    std::vector<Box> notifications;
     std::uint32_t versionMS = 0;
     std::uint32_t versionLS = 0;
     bool hasVersion = false;

@@ -50,6 +50,9 @@ public:
                                                 std::uint32_t* maximum) = 0;
     virtual int SetVCPFeature(PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) = 0;
     virtual int GetCapabilitiesStringLength(PhysicalMonitorHandle monitor, std::uint32_t* length) = 0;
+    // What keeps monitors from being reached, for the message shown when
+    // none can be used.
+    virtual DdcAccessReport AccessReport() { return {}; }
 };
 
 // The device registry view that holds each monitor's EDID, addressed with
@@ -85,6 +88,14 @@ public:
     // The two 32-bit file-version words of the file's version resource.
     virtual VersionRead ReadFileVersion(const std::string& path, std::uint32_t& fileVersionMS,
                                         std::uint32_t& fileVersionLS) = 0;
+    // Shows a message through the desktop's notification service, where the
+    // desktop has one apart from the notification area; false when not shown.
+    virtual bool ShowDesktopNotification(const std::string& title, const std::string& text)
+    {
+        (void)title;
+        (void)text;
+        return false;
+    }
 };
 
 // Sleep/resume, display, work-area and device notices. The sink is called on

@@ -88,9 +88,29 @@ constexpr std::uintptr_t SPI_SETWORKAREA = 0x2F;
 constexpr std::uintptr_t DBT_DEVICEARRIVAL = 0x8000;
 constexpr std::uintptr_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 
+// The session ends (logging off, shutting down, or the process asked to
+// stop): the program ends as when its window is closed. wParam 1.
+constexpr std::uint32_t WM_ENDSESSION = 0x0016;
+
 struct SystemNotice {
     std::uint32_t message = 0;
     std::uintptr_t wParam = 0;
+};
+
+// Why no monitor can be reached over DDC/CI, as far as the platform can
+// tell. A platform that does not look reports NotExamined.
+enum class DdcAccessFault {
+    NotExamined,
+    None,             // nothing found missing
+    NoI2cDevices,     // no I2C device nodes: the kernel module is not loaded
+    NoI2cPermission,  // the user may not open the I2C device nodes
+    NoDdcLibrary,     // the DDC/CI library is missing or unusable
+    NoDdcAnswer,      // the buses work but no monitor answered
+};
+
+struct DdcAccessReport {
+    DdcAccessFault fault = DdcAccessFault::NotExamined;
+    std::string detail;  // what was found, for the log
 };
 
 constexpr int SW_HIDE = 0;

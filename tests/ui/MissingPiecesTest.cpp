@@ -1,0 +1,94 @@
+// A start without a usable monitor names what is missing on this machine:
+// one log line per cause, and the same text as a second line in the box
+// where the platform examined the monitors' access.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "UiTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using platform::DdcAccessFault;
+using test::LogCapture;
+using test::Rig;
+
+// The one monitor is a model that is not on the list.
+void ForeignModel(QByteArray& json)
+{
+    json.replace("\"productCode\": \"0x4F10\",", "\"productCode\": \"0x1234\", \"manufacturer\": \"OTH\",");
+}
+
+QString NoticeLine(const LogCapture& log)
+{
+    for (const QString& line : log.Lines())
+        if (line.startsWith("No usable monitor: "))
+            return line.mid(19);
+    return {};
+}
+
+TEST(MissingPieces, EachCauseIsLoggedAndShownAfterTheStandingText)
+{
+    const struct {
+        DdcAccessFault fault;
+        const char* says;
+    } causes[] = {
+        {DdcAccessFault::NoI2cDevices, "load the i2c-dev kernel module"},
+        {DdcAccessFault::NoI2cPermission, "add yourself to the i2c group"},
+        {DdcAccessFault::NoDdcLibrary, "install libddcutil"},
+        {DdcAccessFault::NoDdcAnswer, "enable DDC/CI in the monitor's on-screen menu"},
+    };
+    for (const auto& cause : causes) {
+        Rig rig("one-4k.json", [](QByteArray& json) {
+            json.replace("\"id\": \"uhd\",", "\"id\": \"uhd\", \"attached\": false,");
+        });
+        rig.accessReport = {cause.fault, "found <this>"};
+        LogCapture log;
+        auto window = rig.MakeWindow();
+        ASSERT_EQ(rig.boxes.size(), 1u);
+        const QString line = NoticeLine(log);
+        EXPECT_TRUE(line.contains(cause.says)) << qPrintable(line);
+        const QString text = rig.boxes[0].text;
+        EXPECT_TRUE(text.startsWith("This software supports specific KM series models only"));
+        EXPECT_TRUE(text.endsWith("/support/faq/?q=Orvane</a><br / >" + line.toHtmlEscaped())) << qPrintable(text);
+        EXPECT_EQ(rig.exits, std::vector<int>({0}));
+    }
+}
+
+TEST(MissingPieces, AModelNotOnTheListIsNamedWithItsSettingsLine)
+{
+    Rig rig("one-4k.json", ForeignModel);
+    ASSERT_EQ(rig.inventory->m_nSupportedCount, 0);
+    rig.accessReport = {DdcAccessFault::None, ""};
+    LogCapture log;
+    auto window = rig.MakeWindow();
+    const QString line = NoticeLine(log);
+    EXPECT_TRUE(line.contains("Not on the list of supported models: OTH1234."));
+    EXPECT_TRUE(line.contains("[Monitors] Models=OTH1234 in " + qEnvironmentVariable("XDG_CONFIG_HOME") +
+                              "/orvane/RunInfo.ini"))
+        << qPrintable(line);
+    ASSERT_EQ(rig.boxes.size(), 1u);
+    EXPECT_TRUE(rig.boxes[0].text.endsWith("</a><br / >" + line.toHtmlEscaped()));
+}
+
+TEST(MissingPieces, APlatformThatDoesNotLookKeepsTheBoxAsItIs)
+{
+    Rig rig("one-4k.json", ForeignModel);
+    LogCapture log;
+    auto window = rig.MakeWindow();
+    ASSERT_EQ(rig.boxes.size(), 1u);
+    EXPECT_TRUE(rig.boxes[0].text.endsWith("/support/faq/?q=Orvane</a>"));
+    // The log still names the model.
+    EXPECT_TRUE(NoticeLine(log).contains("OTH1234"));
+}
+
+}  // namespace
+}  // namespace orvane
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
