@@ -152,8 +152,9 @@ TEST(DdcAccess, MissingI2cNodesAreExplained)
     EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::None);
     // A node the user may not open (root may open anything).
     QFile::setPermissions(dev + "/i2c-3", QFileDevice::ReadOwner);
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::NoI2cPermission);
+    }
 }
 
 TEST(DdcAccess, LoadingAndDetectingKeepStandardOutputClean)
