@@ -80,12 +80,12 @@ int main(int argc, char** argv)
     // The library is loaded with this program and looks at the buses at once,
     // so the monitors exist and the interposer is in place before it starts.
     const char* preload = std::getenv("LD_PRELOAD");
-    orvane::ddcemu::MonitorSpec spec;
+    orvane::ddcemu::MonitorSpec setup;
     if (!preload || !std::strstr(preload, "ddc-emu-preload")) {
         char folder[] = "/tmp/bench-ddc-XXXXXX";
         if (!::mkdtemp(folder))
             return 1;
-        orvane::ddcemu::Emulation emulation(folder, {spec});
+        orvane::ddcemu::Emulation emulation(folder, {setup});
         ::setenv("ORVANE_DDC_EMU", emulation.StateFile().c_str(), 1);
         ::setenv("LD_PRELOAD", ORVANE_DDC_EMU_PRELOAD, 1);
         ::execv("/proc/self/exe", argv);
@@ -142,7 +142,7 @@ int main(int argc, char** argv)
     auto ddcLibrary = CreateLibDdcutil();
     DdcMonitors ddc(*ddcLibrary);
     MonitorDirectory directory;
-    const auto edid = orvane::ddcemu::BuildEdid(spec);
+    const auto edid = orvane::ddcemu::BuildEdid(setup);
     OneOutput outputs(Edid(edid.begin(), edid.end()));
     MonitorDevices devices(outputs, ddc, directory);
     DdcMonitorConfig config(devices, ddc);

@@ -56,15 +56,15 @@ int main(int argc, char** argv)
         }
         std::vector<MonitorSpec> specs;
         for (long i = 0; i < count; ++i) {
-            MonitorSpec spec;
-            spec.bus = argc > first + i ? int(Number(argv[first + i])) : int(3 + i);
-            spec.connector = i == 0 && !connector.empty() ? connector : "DP-" + std::to_string(i + 1);
-            spec.serial = "SN000" + std::to_string(i + 1);
+            MonitorSpec setup;
+            setup.bus = argc > first + i ? int(Number(argv[first + i])) : int(3 + i);
+            setup.connector = i == 0 && !connector.empty() ? connector : "DP-" + std::to_string(i + 1);
+            setup.serial = "SN000" + std::to_string(i + 1);
             if (width && height) {
-                spec.width = width;
-                spec.height = height;
+                setup.width = width;
+                setup.height = height;
             }
-            specs.push_back(spec);
+            specs.push_back(setup);
         }
         Emulation emulation(argv[2], specs);
         if (!emulation.Ok()) {

@@ -52,32 +52,32 @@ void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors
     MakeDirs(root + "/sys/class/i2c-dev");
     MakeDirs(root + card);
     Link("../../devices/emulated/card0", root + "/sys/class/drm/card0");
-    for (const auto& spec : monitors) {
-        const std::string bus = "i2c-" + std::to_string(spec.bus);
-        const std::string connector = card + "/card0-" + spec.connector;
+    for (const auto& setup : monitors) {
+        const std::string bus = "i2c-" + std::to_string(setup.bus);
+        const std::string connector = card + "/card0-" + setup.connector;
         const std::string busFolder = connector + "/" + bus;
         MakeDirs(root + busFolder + "/i2c-dev/" + bus);
-        WriteText(root + busFolder + "/name", "emulated DDC bus " + std::to_string(spec.bus) + "\n");
-        WriteText(root + busFolder + "/i2c-dev/" + bus + "/name", "emulated DDC bus " + std::to_string(spec.bus) + "\n");
-        WriteText(root + busFolder + "/i2c-dev/" + bus + "/dev", "89:" + std::to_string(spec.bus) + "\n");
+        WriteText(root + busFolder + "/name", "emulated DDC bus " + std::to_string(setup.bus) + "\n");
+        WriteText(root + busFolder + "/i2c-dev/" + bus + "/name", "emulated DDC bus " + std::to_string(setup.bus) + "\n");
+        WriteText(root + busFolder + "/i2c-dev/" + bus + "/dev", "89:" + std::to_string(setup.bus) + "\n");
         WriteText(root + busFolder + "/i2c-dev/" + bus + "/uevent",
-                  "MAJOR=89\nMINOR=" + std::to_string(spec.bus) + "\nDEVNAME=" + bus + "\n");
+                  "MAJOR=89\nMINOR=" + std::to_string(setup.bus) + "\nDEVNAME=" + bus + "\n");
         Link("../../../../../../../class/i2c-dev", root + busFolder + "/i2c-dev/" + bus + "/subsystem");
         WriteText(root + busFolder + "/uevent", "");
         Link("../../../../../bus/i2c", root + busFolder + "/subsystem");
         MakeDirs(root + "/sys/bus/i2c/drivers");
         WriteText(root + connector + "/uevent", "DEVTYPE=drm_connector\n");
         Link("../../../../class/drm", root + connector + "/subsystem");
-        const auto edid = BuildEdid(spec);
+        const auto edid = BuildEdid(setup);
         WriteFile(root + connector + "/edid", edid.data(), edid.size());
         WriteText(root + connector + "/status", "connected\n");
         WriteText(root + connector + "/enabled", "enabled\n");
         WriteText(root + connector + "/dpms", "On\n");
         Link(bus, root + connector + "/ddc");
-        Link("../../devices/emulated/card0/card0-" + spec.connector, root + "/sys/class/drm/card0-" + spec.connector);
-        Link("../../../devices/emulated/card0/card0-" + spec.connector + "/" + bus,
+        Link("../../devices/emulated/card0/card0-" + setup.connector, root + "/sys/class/drm/card0-" + setup.connector);
+        Link("../../../devices/emulated/card0/card0-" + setup.connector + "/" + bus,
              root + "/sys/bus/i2c/devices/" + bus);
-        Link("../../devices/emulated/card0/card0-" + spec.connector + "/" + bus + "/i2c-dev/" + bus,
+        Link("../../devices/emulated/card0/card0-" + setup.connector + "/" + bus + "/i2c-dev/" + bus,
              root + "/sys/class/i2c-dev/" + bus);
         WriteText(root + "/dev/" + bus, "");
         ::chmod((root + "/dev/" + bus).c_str(), 0666);
@@ -86,28 +86,28 @@ void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildEdid(const MonitorSpec& spec)
+std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup)
 {
-    std::vector<std::uint8_t> edid(spec.extensionBlock ? 256 : 128, 0);
+    std::vector<std::uint8_t> edid(setup.extensionBlock ? 256 : 128, 0);
     const std::uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
     std::memcpy(edid.data(), header, 8);
-    const unsigned packed = (unsigned(spec.maker[0] - 'A' + 1) << 10) | (unsigned(spec.maker[1] - 'A' + 1) << 5) |
-                            unsigned(spec.maker[2] - 'A' + 1);
+    const unsigned packed = (unsigned(setup.maker[0] - 'A' + 1) << 10) | (unsigned(setup.maker[1] - 'A' + 1) << 5) |
+                            unsigned(setup.maker[2] - 'A' + 1);
     edid[8] = std::uint8_t(packed >> 8);
     edid[9] = std::uint8_t(packed & 0xFF);
-    edid[10] = std::uint8_t(spec.product & 0xFF);
-    edid[11] = std::uint8_t(spec.product >> 8);
-    edid[12] = std::uint8_t(spec.bus);  // a numeric serial that differs per bus
+    edid[10] = std::uint8_t(setup.product & 0xFF);
+    edid[11] = std::uint8_t(setup.product >> 8);
+    edid[12] = std::uint8_t(setup.bus);  // a numeric serial that differs per bus
     edid[16] = 1;
     edid[17] = 33;  // made in 2023
     edid[18] = 1;
     edid[19] = 4;  // EDID 1.4
     edid[20] = 0xA5;  // digital, 8 bits, DisplayPort
     edid[54] = 0x01;  // pixel clock, so the first descriptor is a timing
-    edid[56] = std::uint8_t(spec.width & 0xFF);
-    edid[58] = std::uint8_t((spec.width >> 8) << 4);
-    edid[59] = std::uint8_t(spec.height & 0xFF);
-    edid[61] = std::uint8_t((spec.height >> 8) << 4);
+    edid[56] = std::uint8_t(setup.width & 0xFF);
+    edid[58] = std::uint8_t((setup.width >> 8) << 4);
+    edid[59] = std::uint8_t(setup.height & 0xFF);
+    edid[61] = std::uint8_t((setup.height >> 8) << 4);
     const auto text = [&edid](std::size_t offset, std::uint8_t tag, const std::string& value) {
         edid[offset + 3] = tag;
         std::size_t i = 0;
@@ -118,10 +118,10 @@ std::vector<std::uint8_t> BuildEdid(const MonitorSpec& spec)
         for (; i < 13; ++i)
             edid[offset + 5 + i] = ' ';
     };
-    text(72, 0xFC, spec.name);
-    text(90, 0xFF, spec.serial);
+    text(72, 0xFC, setup.name);
+    text(90, 0xFF, setup.serial);
     edid[108 + 3] = 0x10;  // dummy descriptor
-    if (spec.extensionBlock) {
+    if (setup.extensionBlock) {
         edid[126] = 1;
         edid[128] = 0x02;  // CTA extension with no data blocks
         edid[129] = 0x03;
@@ -158,15 +158,15 @@ Emulation::Emulation(const std::string& folder, const std::vector<MonitorSpec>& 
     m_state = static_cast<State*>(map);
     std::strncpy(m_state->root, root.c_str(), sizeof(m_state->root) - 1);
     for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const MonitorSpec& spec = monitors[i];
+        const MonitorSpec& setup = monitors[i];
         MonitorState& state = m_state->monitors[i];
-        state.bus = spec.bus;
-        const auto edid = BuildEdid(spec);
+        state.bus = setup.bus;
+        const auto edid = BuildEdid(setup);
         state.edidLength = std::uint32_t(edid.size());
         std::memcpy(state.edid, edid.data(), edid.size());
-        std::strncpy(state.connector, spec.connector.c_str(), sizeof(state.connector) - 1);
-        std::strncpy(state.capabilities, spec.capabilities.c_str(), sizeof(state.capabilities) - 1);
-        for (const auto& [code, value] : spec.features) {
+        std::strncpy(state.connector, setup.connector.c_str(), sizeof(state.connector) - 1);
+        std::strncpy(state.capabilities, setup.capabilities.c_str(), sizeof(state.capabilities) - 1);
+        for (const auto& [code, value] : setup.features) {
             state.supported[code] = 1;
             state.current[code] = value.first;
             state.maximum[code] = value.second;

@@ -27,7 +27,7 @@ struct MonitorSpec {
 };
 
 // EDID base block (and an empty extension when asked) with checksums.
-std::vector<std::uint8_t> BuildEdid(const MonitorSpec& spec);
+std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup);
 
 class Emulation {
 public:

@@ -45,13 +45,13 @@ inline std::vector<MonitorSpec> Monitors(int count)
 {
     std::vector<MonitorSpec> specs;
     for (int i = 0; i < count; ++i) {
-        MonitorSpec spec;
-        spec.bus = 3 + 2 * i;
-        spec.connector = "DP-" + std::to_string(i + 1);
-        spec.serial = "SN000" + std::to_string(i + 1);
-        spec.product = 0x4F10 + unsigned(i);
-        spec.features[0xAA] = {std::uint16_t(1 + i), 4};  // each monitor answers with its own value
-        specs.push_back(spec);
+        MonitorSpec setup;
+        setup.bus = 3 + 2 * i;
+        setup.connector = "DP-" + std::to_string(i + 1);
+        setup.serial = "SN000" + std::to_string(i + 1);
+        setup.product = 0x4F10 + unsigned(i);
+        setup.features[0xAA] = {std::uint16_t(1 + i), 4};  // each monitor answers with its own value
+        specs.push_back(setup);
     }
     return specs;
 }

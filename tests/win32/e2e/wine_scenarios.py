@@ -292,9 +292,9 @@ def system_scenarios():
     """The Linux system tests' update site and version patching."""
     import importlib.util
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "system", "scenarios.py")
-    spec = importlib.util.spec_from_file_location("system_scenarios", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_info = importlib.util.spec_from_file_location("system_scenarios", path)
+    module = importlib.util.module_from_spec(loader_info)
+    loader_info.loader.exec_module(module)
     return module
 
 
