@@ -52,4 +52,4 @@ set(CPACK_PACKAGE_VERSION "${ORVANE_VERSION_TUPLE}")
 set(CPACK_PACKAGE_FILE_NAME "Orvane-${ORVANE_VERSION_TUPLE}-windows-${ORVANE_WINDOWS_ARCH}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
-include(CPack)
+# cmake/Package.cmake includes CPack once for every platform.

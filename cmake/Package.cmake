@@ -7,9 +7,16 @@
 #
 # scripts/package-deb.sh configures a build for distribution (prefix /usr,
 # no updater, the system's hardening flags) and runs cpack -G DEB in it.
-set(CPACK_PACKAGE_NAME "orvane")
-set(CPACK_PACKAGE_VENDOR "The Orvane developers")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+# A platform's install file may have named its package already.
+if(NOT CPACK_PACKAGE_NAME)
+  set(CPACK_PACKAGE_NAME "orvane")
+endif()
+if(NOT CPACK_PACKAGE_VENDOR)
+  set(CPACK_PACKAGE_VENDOR "The Orvane developers")
+endif()
+if(NOT CPACK_PACKAGE_VERSION)
+  set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn each monitor's desktop the way the monitor stands")
 set(CPACK_PACKAGE_DESCRIPTION
   "Orvane runs in the notification area and reads each supported monitor's
