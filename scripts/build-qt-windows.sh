@@ -20,7 +20,9 @@ case "$arch" in
   *) echo "build-qt-windows: unknown architecture '$arch' (x86_64 or i686)" >&2; exit 2 ;;
 esac
 host=$arch-w64-mingw32
-cache=${ORVANE_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvane-qt}
+# HOME may be unset in a service or CI environment: the account's own home then.
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache=${ORVANE_QT_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/orvane-qt}
 qt_version=5.15.8
 
 options=(-release -static -opensource -confirm-license -nomake examples -nomake tests
