@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "platform/linux/DrmConnectors.h"
-#include "platform/linux/RandrSettings.h"
+#include "platform/linux/ModeListing.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -56,35 +56,14 @@ bool GnomeDisplays::EnumDisplaySettings(const std::string& device, std::int32_t 
         }
         if (!mode || !logical)
             return false;
-        out = DisplaySettings{};
-        out.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-        out.orientation = logical->transform & 3;
-        const bool portrait = (logical->transform & 1) != 0;
-        out.pelsWidth = std::uint32_t(portrait ? mode->height : mode->width);
-        out.pelsHeight = std::uint32_t(portrait ? mode->width : mode->height);
-        out.displayFrequency = WholeHertz(mode->refresh);
-        out.bitsPerPel = 32;
+        const ListedMode shown{std::uint32_t(mode->width), std::uint32_t(mode->height), WholeHertz(mode->refresh)};
+        out = ShownSettings(shown, logical->transform & 3);
         return true;
     }
     std::vector<DisplaySettings> list;
-    for (const auto& mode : monitor->modes) {
-        DisplaySettings entry;
-        entry.fields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-        entry.pelsWidth = std::uint32_t(mode.width);
-        entry.pelsHeight = std::uint32_t(mode.height);
-        entry.displayFrequency = WholeHertz(mode.refresh);
-        entry.bitsPerPel = 32;
-        const bool seen = std::any_of(list.begin(), list.end(), [&](const DisplaySettings& o) {
-            return o.pelsWidth == entry.pelsWidth && o.pelsHeight == entry.pelsHeight &&
-                   o.displayFrequency == entry.displayFrequency;
-        });
-        if (!seen)
-            list.push_back(entry);
-    }
-    if (modeIndex < 0 || std::size_t(modeIndex) >= list.size())
-        return false;
-    out = list[std::size_t(modeIndex)];
-    return true;
+    for (const auto& mode : monitor->modes)
+        AddDistinctMode(list, {std::uint32_t(mode.width), std::uint32_t(mode.height), WholeHertz(mode.refresh)});
+    return ModeAt(list, modeIndex, out);
 }
 
 std::int32_t GnomeDisplays::ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
-
-constexpr std::uint32_t kAllFields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
 
 bool IsPortrait(std::uint32_t orientation)
 {
@@ -84,11 +81,6 @@ std::uint32_t OrientationFor(std::uint16_t rotation)
     }
 }
 
-std::uint32_t WholeHertz(double refresh)
-{
-    return refresh > 0 ? std::uint32_t(std::lround(refresh)) : 0u;
-}
-
 std::optional<DisplaySettings> CurrentSettings(const RandrScreen& screen, const std::string& name)
 {
     const RandrOutput* output = screen.Output(name);
@@ -96,15 +88,8 @@ std::optional<DisplaySettings> CurrentSettings(const RandrScreen& screen, const 
     const RandrMode* mode = crtc ? screen.Mode(crtc->mode) : nullptr;
     if (!mode)
         return std::nullopt;
-    DisplaySettings settings;
-    settings.fields = kAllFields;
-    settings.orientation = OrientationFor(crtc->rotation);
-    const bool portrait = IsPortrait(settings.orientation);
-    settings.pelsWidth = portrait ? mode->height : mode->width;
-    settings.pelsHeight = portrait ? mode->width : mode->height;
-    settings.displayFrequency = WholeHertz(mode->refresh);
-    settings.bitsPerPel = BitsPerPel(screen.depth);
-    return settings;
+    return ShownSettings({mode->width, mode->height, WholeHertz(mode->refresh)}, OrientationFor(crtc->rotation),
+                         BitsPerPel(screen.depth));
 }
 
 std::vector<DisplaySettings> ModeList(const RandrScreen& screen, const std::string& name)
@@ -117,18 +102,7 @@ std::vector<DisplaySettings> ModeList(const RandrScreen& screen, const std::stri
         const RandrMode* mode = screen.Mode(id);
         if (!mode)
             continue;
-        DisplaySettings entry;
-        entry.fields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-        entry.pelsWidth = mode->width;
-        entry.pelsHeight = mode->height;
-        entry.displayFrequency = WholeHertz(mode->refresh);
-        entry.bitsPerPel = BitsPerPel(screen.depth);
-        const bool seen = std::any_of(list.begin(), list.end(), [&](const DisplaySettings& other) {
-            return std::tie(other.pelsWidth, other.pelsHeight, other.displayFrequency) ==
-                   std::tie(entry.pelsWidth, entry.pelsHeight, entry.displayFrequency);
-        });
-        if (!seen)
-            list.push_back(entry);
+        AddDistinctMode(list, {mode->width, mode->height, WholeHertz(mode->refresh)}, BitsPerPel(screen.depth));
     }
     return list;
 }

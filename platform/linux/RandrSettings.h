@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "platform/linux/ModeListing.h"
 #include "platform/linux/RandrServer.h"
 
 namespace orvane::platform::linuxplatform {
@@ -23,9 +24,6 @@ namespace orvane::platform::linuxplatform {
 std::uint16_t RandrRotationFor(std::uint32_t orientation);
 // The DMDO value of a RandR rotation (reflection bits ignored).
 std::uint32_t OrientationFor(std::uint16_t rotation);
-
-// Refresh rate as the seam reports it: whole hertz, rounded.
-std::uint32_t WholeHertz(double refresh);
 
 // The output's current settings; nullopt when it shows nothing.
 std::optional<DisplaySettings> CurrentSettings(const RandrScreen& screen, const std::string& output);

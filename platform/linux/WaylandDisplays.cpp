@@ -6,15 +6,15 @@
 #include <QString>
 
 #include "platform/linux/DrmConnectors.h"
-#include "platform/linux/RandrSettings.h"
+#include "platform/linux/ModeListing.h"
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
 
-std::uint32_t Hertz(const WaylandMode& mode)
+ListedMode Listed(const WaylandMode& mode)
 {
-    return WholeHertz(mode.refresh / 1000.0);
+    return {std::uint32_t(mode.width), std::uint32_t(mode.height), WholeHertz(mode.refresh / 1000.0)};
 }
 
 }  // namespace
@@ -63,35 +63,13 @@ bool WaylandDisplays::EnumDisplaySettings(const std::string& device, std::int32_
         const WaylandMode* mode = output->Current();
         if (!mode)
             return false;
-        out = DisplaySettings{};
-        out.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-        out.orientation = std::uint32_t(output->transform & 3);
-        const bool portrait = (output->transform & 1) != 0;
-        out.pelsWidth = std::uint32_t(portrait ? mode->height : mode->width);
-        out.pelsHeight = std::uint32_t(portrait ? mode->width : mode->height);
-        out.displayFrequency = Hertz(*mode);
-        out.bitsPerPel = 32;
+        out = ShownSettings(Listed(*mode), std::uint32_t(output->transform & 3));
         return true;
     }
     std::vector<DisplaySettings> list;
-    for (const auto& mode : output->modes) {
-        DisplaySettings entry;
-        entry.fields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-        entry.pelsWidth = std::uint32_t(mode.width);
-        entry.pelsHeight = std::uint32_t(mode.height);
-        entry.displayFrequency = Hertz(mode);
-        entry.bitsPerPel = 32;
-        const bool seen = std::any_of(list.begin(), list.end(), [&](const DisplaySettings& o) {
-            return o.pelsWidth == entry.pelsWidth && o.pelsHeight == entry.pelsHeight &&
-                   o.displayFrequency == entry.displayFrequency;
-        });
-        if (!seen)
-            list.push_back(entry);
-    }
-    if (modeIndex < 0 || std::size_t(modeIndex) >= list.size())
-        return false;
-    out = list[std::size_t(modeIndex)];
-    return true;
+    for (const auto& mode : output->modes)
+        AddDistinctMode(list, Listed(mode));
+    return ModeAt(list, modeIndex, out);
 }
 
 std::int32_t WaylandDisplays::ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,

@@ -13,31 +13,19 @@ work="$TMPDIR/wire"; mkdir -p "$work/emu"
 # The headless compositor's monitor is "Meta-0"; its EDID comes from the DRM
 # connector of that name, which the emulation provides with the same monitor.
 state=$("$DDC_EMU" create "$work/emu" 1 --connector Meta-0 --size 1920x1080) || exit 1
-mutter --wayland --headless --no-x11 --virtual-monitor 1920x1080 >"$work/mutter.log" 2>&1 &
-mutter_pid=$!
-current() {
-  gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
-    --method org.gnome.Mutter.DisplayConfig.GetCurrentState 2>/dev/null
-}
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do [ $SECONDS -lt $deadline ] || return 1; sleep 0.1; done
-}
-finish() { kill "$orvane_pid" "$mutter_pid" 2>/dev/null; wait 2>/dev/null; exit "$1"; }
-orvane_pid=""
-wait_for 60 current >/dev/null || { echo "FAIL: no compositor"; cat "$work/mutter.log"; finish 1; }
+. "$ORVANE_SOURCE_DIR/tests/support/headless-gnome.sh"
 env -u DISPLAY XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wire XDG_CURRENT_DESKTOP=GNOME QT_QPA_PLATFORM=offscreen \
   ORVANE_AUTO_CONFIRM=1 LD_PRELOAD="$DDC_PRELOAD" ORVANE_DDC_EMU="$state" \
   "$ORVANE_STAGE_DIR/Orvane" >"$work/out.txt" 2>"$work/err.txt" &
 orvane_pid=$!
 started() { "$DDC_EMU" writes "$state" 0 | grep -qx "0xCA 4"; }
 wait_for 30 started || { echo "FAIL: 0xCA = 4 not written at start"; cat "$work/err.txt"; finish 1; }
-turned() { current | grep -q "(0, 0, 1.0, uint32 1,"; }
+turned() { display_state | grep -q "(0, 0, 1.0, uint32 1,"; }
 "$DDC_EMU" set "$state" 0 0xAA 2
-wait_for 30 turned || { echo "FAIL: the compositor's monitor was not turned"; current; cat "$work/err.txt"; finish 1; }
-landscape() { current | grep -q "(0, 0, 1.0, uint32 0,"; }
+wait_for 30 turned || { echo "FAIL: the compositor's monitor was not turned"; display_state; cat "$work/err.txt"; finish 1; }
+landscape() { display_state | grep -q "(0, 0, 1.0, uint32 0,"; }
 "$DDC_EMU" set "$state" 0 0xAA 1
-wait_for 30 landscape || { echo "FAIL: the compositor's monitor did not turn back"; current; finish 1; }
+wait_for 30 landscape || { echo "FAIL: the compositor's monitor did not turn back"; display_state; finish 1; }
 echo "gnome on the wire ok"
 finish 0
 INNER

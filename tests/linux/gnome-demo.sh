@@ -9,30 +9,18 @@ exec dbus-run-session -- bash -s <<'INNER'
 set -u
 work="$TMPDIR/demo"; mkdir -p "$work"
 cp "$ORVANE_SOURCE_DIR/examples/sim/one-4k.json" "$work/sim.json"
-mutter --wayland --headless --no-x11 --virtual-monitor 1920x1080 >"$work/mutter.log" 2>&1 &
-mutter_pid=$!
-state() {
-  gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path /org/gnome/Mutter/DisplayConfig \
-    --method org.gnome.Mutter.DisplayConfig.GetCurrentState 2>/dev/null
-}
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do [ $SECONDS -lt $deadline ] || return 1; sleep 0.1; done
-}
-finish() { kill "$orvane_pid" "$mutter_pid" 2>/dev/null; wait 2>/dev/null; exit "$1"; }
-orvane_pid=""
-wait_for 60 state >/dev/null || { echo "FAIL: no compositor"; cat "$work/mutter.log"; finish 1; }
+. "$ORVANE_SOURCE_DIR/tests/support/headless-gnome.sh"
 env -u DISPLAY XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=demo XDG_CURRENT_DESKTOP=GNOME QT_QPA_PLATFORM=offscreen \
   ORVANE_AUTO_CONFIRM=1 ORVANE_PLATFORM="sim:$work/sim.json" ORVANE_SESSION_ROTATION=primary \
   "$ORVANE_STAGE_DIR/Orvane" >"$work/out.txt" 2>"$work/err.txt" &
 orvane_pid=$!
 wait_for 30 grep -q "handed on to the session display" "$work/err.txt" || { echo "FAIL: demo mode not on"; cat "$work/err.txt"; finish 1; }
-turned() { state | grep -q "(0, 0, 1.0, uint32 1,"; }
+turned() { display_state | grep -q "(0, 0, 1.0, uint32 1,"; }
 "$ORVANE_STAGE_DIR/orvane-sim" "$work/sim.json" pivot 0 2 >/dev/null
-wait_for 30 turned || { echo "FAIL: the compositor's monitor was not turned"; state; finish 1; }
-landscape() { state | grep -q "(0, 0, 1.0, uint32 0,"; }
+wait_for 30 turned || { echo "FAIL: the compositor's monitor was not turned"; display_state; finish 1; }
+landscape() { display_state | grep -q "(0, 0, 1.0, uint32 0,"; }
 "$ORVANE_STAGE_DIR/orvane-sim" "$work/sim.json" pivot 0 1 >/dev/null
-wait_for 30 landscape || { echo "FAIL: the compositor's monitor did not turn back"; state; finish 1; }
+wait_for 30 landscape || { echo "FAIL: the compositor's monitor did not turn back"; display_state; finish 1; }
 [ ! -s "$work/out.txt" ] || { echo "FAIL: output on stdout"; cat "$work/out.txt"; finish 1; }
 echo "demo ok"
 finish 0

@@ -39,6 +39,19 @@ def wait_for(condition, timeout, what):
         time.sleep(0.05)
 
 
+def stop_processes(processes, grace=5):
+    """Ends what a run started, newest first: asked, then killed after
+    `grace` seconds."""
+    for p in reversed(processes):
+        if p.poll() is None:
+            p.terminate()
+            try:
+                p.wait(grace)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait(5)
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -130,14 +143,7 @@ class Session:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
                 pass
-        for p in reversed(self.processes):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait(5)
+        stop_processes(self.processes)
 
     # -- what the program writes ---------------------------------------------
     def log(self, name="Orvane_log.txt"):

@@ -16,7 +16,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "system"))
-from harness import Failure, check, wait_for  # noqa: E402,F401
+from harness import Failure, check, stop_processes, wait_for  # noqa: E402,F401
 
 WINE = os.environ["ORVANE_WINE"]
 WINDOWS_STAGE = os.environ["ORVANE_WINDOWS_STAGE"]
@@ -138,14 +138,7 @@ class Desktop:
     def close(self):
         if hasattr(self, "env"):
             subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
-        for p in reversed(self.processes):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(10)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait(5)
+        stop_processes(self.processes, grace=10)
 
     # -- Wine ------------------------------------------------------------------
     def wine(self, *args, env=None, cwd=None, timeout=60):
