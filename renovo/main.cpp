@@ -1,3 +1,4 @@
+#include "common/GuiSessionCheck.h"
 #include "common/InfoOptions.h"
 #include "renovo/RenovoEntry.h"
 
@@ -14,5 +15,7 @@ int main(int argc, char* argv[])
               {"site", "the update site's base URL, ending in \"/\""},
               {"manifest", "the manifest's name under the site, ServerManifest.xml"}}});
     }
+    if (orvane::LacksGuiSession(argc, argv, "Renovo"))
+        return 1;
     return orvane::RenovoMain(argc, argv);
 }

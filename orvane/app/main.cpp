@@ -1,3 +1,4 @@
+#include "common/GuiSessionCheck.h"
 #include "common/InfoOptions.h"
 #include "orvane/app/OrvaneEntry.h"
 #include "orvane/app/ProcessMonitors.h"
@@ -14,5 +15,7 @@ int main(int argc, char** argv)
              "Runs in the notification area; it takes no arguments.",
              {}});
     }
+    if (orvane::LacksGuiSession(argc, argv, "Orvane"))
+        return 1;
     return orvane::RunOrvane(argc, argv, orvane::ProcessMonitorContext());
 }

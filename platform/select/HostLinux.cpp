@@ -1,4 +1,5 @@
 #include "platform/linux/DesktopSession.h"
+#include "platform/linux/GuiSession.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/SessionRotation.h"
@@ -19,6 +20,11 @@ std::unique_ptr<SystemApi> CreateHostSystem()
 std::unique_ptr<Platform> AroundSimulation(std::unique_ptr<Platform> sim)
 {
     return linuxplatform::WithDesktopSession(linuxplatform::WithSessionRotation(std::move(sim)));
+}
+
+std::string GuiSessionProblem(int argc, char** argv)
+{
+    return linuxplatform::GuiSessionProblem(argc, argv);
 }
 
 }  // namespace orvane::platform

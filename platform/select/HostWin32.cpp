@@ -19,4 +19,9 @@ std::unique_ptr<Platform> AroundSimulation(std::unique_ptr<Platform> sim)
     return sim;
 }
 
+std::string GuiSessionProblem(int, char**)
+{
+    return {};  // a Windows session always has its desktop
+}
+
 }  // namespace orvane::platform

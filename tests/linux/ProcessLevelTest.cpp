@@ -178,8 +178,9 @@ struct OrvaneRun {
 };
 
 // Runs Orvane on the real platform with its message boxes answered on
-// standard error (ORVANE_AUTO_CONFIRM) until it ends.
-OrvaneRun RunOrvane(const QString& orvane, const QString& display)
+// standard error (ORVANE_AUTO_CONFIRM) until it ends; Qt draws off-screen
+// unless `onDisplay`.
+OrvaneRun RunOrvane(const QString& orvane, const QString& display, bool onDisplay = false)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -188,7 +189,9 @@ OrvaneRun RunOrvane(const QString& orvane, const QString& display)
     environment.remove("XDG_SESSION_TYPE");
     if (!display.isEmpty())
         environment.insert("DISPLAY", display);
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove("QT_QPA_PLATFORM");
+    if (!onDisplay)
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("ORVANE_AUTO_CONFIRM", "1");
     process.setProcessEnvironment(environment);
     process.start(orvane, QStringList());
@@ -249,4 +252,16 @@ TEST_F(OrvaneOnThisMachine, OnAnX11DisplayWithoutDdcSaysWhyAndEnds)
     const OrvaneRun run = RunOrvane(orvane, xvfb.Display());
     ExpectUnsupportedPath(run);
     EXPECT_FALSE((run.log + run.standardError).contains("Display backend: none"));
+}
+
+TEST_F(OrvaneOnThisMachine, WithoutADisplayToOpenEndsWithAReasonInsteadOfAnAbort)
+{
+    for (const QString& display : {QString(), QStringLiteral(":65000")}) {
+        const OrvaneRun run = RunOrvane(orvane, display, true);
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1) << run.standardError.toStdString();
+        EXPECT_TRUE(run.standardError.startsWith("Orvane: ")) << run.standardError.toStdString();
+        EXPECT_FALSE(run.standardError.contains("qt.qpa")) << run.standardError.toStdString();
+        EXPECT_EQ(run.standardOutput, QByteArray());
+    }
 }

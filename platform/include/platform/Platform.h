@@ -123,6 +123,11 @@ public:
 // and none of its lines reach that program's log.
 SystemApi& ProcessSystem();
 
+// Why no window can be shown in this session, for the programs to say so
+// before the GUI library starts; "" when one can or only that library can
+// tell. Takes the program's arguments (they may choose the GUI back-end).
+std::string GuiSessionProblem(int argc, char** argv);
+
 // The platform named by ORVANE_PLATFORM ("sim:PATH" for a simulation
 // description), else the real platform of the build's OS. Created on first
 // use and kept for the life of the process.
