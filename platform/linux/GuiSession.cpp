@@ -16,9 +16,14 @@ std::string GuiSessionProblem(int argc, char** argv)
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (chosen && *chosen && std::strncmp(chosen, "xcb", 3) != 0)
         return {};
+    // In a Wayland session Qt may take the compositor or its X server: it
+    // alone can tell which works.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        return {};
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display)
-        return "no graphical session: DISPLAY is not set (start it from a desktop session)";
+        return "no graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set (start it from a desktop session)";
     ::Display* connection = ::XOpenDisplay(nullptr);
     if (!connection)
         return std::string("the X display \"") + display + "\" cannot be opened";

@@ -7,9 +7,9 @@
 
 namespace orvane::platform::linuxplatform {
 
-// "" when a window can be shown, or when a GUI back-end other than X11 was
-// chosen (QT_QPA_PLATFORM, "-platform") and only Qt can tell; otherwise what
-// is missing.
+// "" when a window can be shown, or when only Qt can tell (a GUI back-end
+// chosen through QT_QPA_PLATFORM or "-platform", a Wayland session);
+// otherwise what is missing.
 std::string GuiSessionProblem(int argc, char** argv);
 
 }  // namespace orvane::platform::linuxplatform
