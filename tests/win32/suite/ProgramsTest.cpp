@@ -39,8 +39,8 @@ void ExpectVersion(const std::string& exe, std::uint32_t ms, std::uint32_t ls)
     EXPECT_EQ(portableLs, ls) << exe;
 }
 
-// IMAGE_OPTIONAL_HEADER.Subsystem, at the same place in PE32 and PE32+.
-int Subsystem(const std::string& exe)
+// The PE header's bytes of the program; empty when unreadable.
+std::vector<char> Head(const std::string& exe)
 {
     std::vector<char> head(4096);
     HANDLE file = ::CreateFileW(win32::Widen(Stage() + exe).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -49,15 +49,33 @@ int Subsystem(const std::string& exe)
     const bool ok = file != INVALID_HANDLE_VALUE && ::ReadFile(file, head.data(), DWORD(head.size()), &read, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
-    if (!ok || read < 0x40)
-        return -1;
     std::uint32_t peOffset = 0;
-    std::memcpy(&peOffset, head.data() + 0x3C, 4);
-    if (std::size_t(peOffset) + 24 + 70 > read)
-        return -1;
-    std::uint16_t subsystem = 0;
-    std::memcpy(&subsystem, head.data() + peOffset + 24 + 68, 2);
-    return subsystem;
+    if (ok && read >= 0x40)
+        std::memcpy(&peOffset, head.data() + 0x3C, 4);
+    if (!ok || read < 0x40 || std::size_t(peOffset) + 24 + 70 > read)
+        return {};
+    head.erase(head.begin(), head.begin() + peOffset);
+    return head;
+}
+
+std::uint16_t HeaderWord(const std::vector<char>& head, std::size_t at)
+{
+    std::uint16_t word = 0;
+    if (head.size() >= at + 2)
+        std::memcpy(&word, head.data() + at, 2);
+    return word;
+}
+
+// IMAGE_OPTIONAL_HEADER.Subsystem, at the same place in PE32 and PE32+.
+int Subsystem(const std::string& exe)
+{
+    return HeaderWord(Head(exe), 24 + 68);
+}
+
+// IMAGE_FILE_HEADER.Machine.
+int Machine(const std::string& exe)
+{
+    return HeaderWord(Head(exe), 4);
 }
 
 // The resource's bytes, read without running the program.
@@ -97,11 +115,17 @@ TEST_F(WindowsPrograms, CarryTheVersionsTheUpdateCheckCompares)
     ExpectVersion("Renovo.exe", Word(1, 0), Word(0, 0));
 }
 
-TEST_F(WindowsPrograms, AreGuiProgramsWithIconAndManifest)
+TEST_F(WindowsPrograms, AreGuiProgramsOfTheBuiltWidthWithIconAndManifest)
 {
     constexpr int kGuiSubsystem = 2;  // IMAGE_SUBSYSTEM_WINDOWS_GUI
-    for (const char* exe : {"Orvane.exe", "Renovo.exe", "Kestrun.exe"})
+    // The stage's width (run-wine-suite.sh also reads the 32-bit programs
+    // from the 64-bit suite where 32-bit code cannot run).
+    const char* width = std::getenv("ORVANE_WINDOWS_WIDTH");
+    const int machine = width && std::strcmp(width, "i686") == 0 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+    for (const char* exe : {"Orvane.exe", "Renovo.exe", "Kestrun.exe"}) {
         EXPECT_EQ(Subsystem(exe), kGuiSubsystem) << exe;
+        EXPECT_EQ(Machine(exe), machine) << exe;
+    }
     EXPECT_FALSE(Resource("Orvane.exe", L"IDI_ICON1", RT_GROUP_ICON).empty());
     const std::string manifest = Resource("Renovo.exe", MAKEINTRESOURCEW(1), RT_MANIFEST);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
