@@ -14,9 +14,20 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 # Only what building and running need; scripts/test.sh installs the rest
 # (test framework, X tools, the Windows cross build and Wine).
-"$top/scripts/install-deps.sh" base linux monitor update
-"$top/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF >/dev/null
-stage=${ORVANE_BUILD_DIR:-$top/build}/stage
+"$top/scripts/install-deps.sh" base linux wayland monitor update
+build=${ORVANE_BUILD_DIR:-$top/build}
+stage=$build/stage
+# CMake's and make's progress go to a log; warnings and errors still show.
+# CMake names a missing package on standard output only, hence the log's
+# tail when the build fails.
+mkdir -p "$build"
+build_log=$build/run-build.log
+echo "run.sh: building the programs into $stage (progress in $build_log)"
+if ! "$top/scripts/build.sh" -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF >"$build_log"; then
+  echo "run.sh: the build failed; the last lines of $build_log:" >&2
+  tail -n 25 "$build_log" >&2
+  exit 1
+fi
 
 state_dir=$(mktemp -d "${TMPDIR:-/tmp}/orvane-demo.XXXXXX")
 
