@@ -5,7 +5,8 @@
 #   icon/                                  the tray pictures
 #   RunInfo.ini.example                    copy to RunInfo.ini to change settings
 #   licenses/                              Qt's LGPL and how to relink, the
-#                                          runtime libraries' notices
+#                                          runtime libraries' notices (and
+#                                          libgcrypt's, built with update keys)
 #
 # The executables are static: nothing else needs to be installed.
 set(_orvane_stage "${CMAKE_BINARY_DIR}/stage")
@@ -22,6 +23,17 @@ else()
   set(ORVANE_WINDOWS_ARCH i686)
 endif()
 set(ORVANE_QT_VERSION "${Qt5Core_VERSION}")
+# Built with update keys, libgcrypt and libgpg-error (LGPL 2.1 or later) are
+# linked in too: their line in the README and their notices.
+set(ORVANE_GCRYPT_NOTICE "")
+set(_orvane_gcrypt_license_texts)
+if(ORVANE_UPDATE_PUBLIC_KEY)
+  set(ORVANE_GCRYPT_NOTICE "\n- libgcrypt and libgpg-error (the signature check of updates), used under\n  the GNU Lesser General Public License version 2.1 or later: LGPL-2.1.txt;\n  libgcrypt-copyright.txt and libgpg-error-copyright.txt list their\n  copyright holders. They are linked statically too: to use modified ones,\n  relink as described below for Qt, with them in the MinGW-w64 library folder.")
+  set(_orvane_gcrypt_license_texts
+    "/usr/share/common-licenses/LGPL-2.1|LGPL-2.1.txt"
+    "/usr/share/doc/libgcrypt-mingw-w64-dev/copyright|libgcrypt-copyright.txt"
+    "/usr/share/doc/libgpg-error-mingw-w64-dev/copyright|libgpg-error-copyright.txt")
+endif()
 configure_file("${CMAKE_CURRENT_LIST_DIR}/windows/README-licenses.txt.in"
                "${CMAKE_BINARY_DIR}/licenses/README.txt" @ONLY NEWLINE_STYLE CRLF)
 install(FILES "${CMAKE_BINARY_DIR}/licenses/README.txt" DESTINATION licenses)
@@ -33,7 +45,8 @@ set(_orvane_license_texts
   "/usr/share/doc/libqt5core5a/copyright|Qt-copyright.txt"
   # The MinGW-w64 runtime (winpthreads among it) and zlib, linked in.
   "/usr/share/doc/mingw-w64-common/copyright|MinGW-w64-copyright.txt"
-  "/usr/share/doc/libz-mingw-w64/copyright|zlib-copyright.txt")
+  "/usr/share/doc/libz-mingw-w64/copyright|zlib-copyright.txt"
+  ${_orvane_gcrypt_license_texts})
 foreach(entry IN LISTS _orvane_license_texts)
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 source)

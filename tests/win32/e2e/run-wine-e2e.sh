@@ -4,7 +4,8 @@
 # against the Windows build's Orvane.exe, Renovo.exe and Kestrun.exe on one
 # private X server and Wine prefix. Exit 77 (skipped) only when Wine or the
 # desktop tools are missing, or, once the Wine desktop itself has been checked,
-# when the Windows build is.
+# when the Windows build is; for signed_update, when the build trusting the
+# tests' key is missing.
 set -u
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
@@ -28,6 +29,15 @@ for exe in Orvane.exe Renovo.exe Kestrun.exe; do
   [ -f "$stage/$exe" ] || { programs="no: $stage/$exe is missing (scripts/build-windows.sh x86_64 builds it)"; break; }
 done
 [ "$programs" != yes ] || [ -x "${ORVANE_STAGE_DIR:-}/renovo-publish" ] || skip "renovo-publish is not built"
+# The signed update scenario runs the programs built trusting the tests' key.
+signed_stage=${ORVANE_WINDOWS_SIGNED_STAGE:-$build/windows-x86_64-signed-test/stage}
+case " $* " in
+  *" signed_update "*)
+    for exe in Orvane.exe Renovo.exe; do
+      [ -f "$signed_stage/$exe" ] ||
+        skip "$signed_stage/$exe is missing (scripts/build-windows.sh --signed-test x86_64 builds it)"
+    done ;;
+esac
 
 standin="$scratch/standin"
 mkdir -p "$standin"
@@ -38,7 +48,8 @@ x86_64-w64-mingw32-gcc $cflags -municode -o "$standin/poke.exe" "$here/standin/p
 x86_64-w64-mingw32-gcc $cflags -municode -o "$standin/probe.exe" "$here/standin/probe.c" -ladvapi32 ||
   fail "building probe.exe"
 
-export ORVANE_WINE="$wine" ORVANE_WINDOWS_STAGE="$stage" ORVANE_STANDIN_DIR="$standin" ORVANE_TEST_DIR="$scratch"
+export ORVANE_WINE="$wine" ORVANE_WINDOWS_STAGE="$stage" ORVANE_WINDOWS_SIGNED_STAGE="$signed_stage"
+export ORVANE_STANDIN_DIR="$standin" ORVANE_TEST_DIR="$scratch"
 if [ "$programs" != yes ]; then
   # Without the programs the desktop and the stand-ins are still checked.
   python3 "$here/wine_scenarios.py" wine_desktop || exit 1

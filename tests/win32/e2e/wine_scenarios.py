@@ -1,21 +1,27 @@
 """The Windows programs end to end under Wine: the real Orvane.exe,
 Renovo.exe and Kestrun.exe on one Wine desktop (X server, tray host, one
 booted prefix), with the stand-in dxva2.dll as the monitor.
-Usage: scenarios.py [SCENARIO ...]"""
+Usage: scenarios.py [SCENARIO ...]   (none: all but those in SEPARATE)"""
 
 import os
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from winedesk import (RUN_KEY, SCREEN, SUPPORTED_EDID, UNSUPPORTED_EDID, Desktop, Failure, Scenario, check,  # noqa: E402
                       wait_for)
 
 DESK = None
+# Orvane.exe and Renovo.exe trusting the tests' key (tests/update/signing).
+SIGNED_STAGE = os.environ.get("ORVANE_WINDOWS_SIGNED_STAGE", "")
+TEST_KEY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "update", "signing",
+                        "test-update.key")
 
 
 def scenario(name):
@@ -344,6 +350,89 @@ def update_from_menu():
         s.close()
 
 
+def signed_update():
+    """The programs trusting the tests' key: Orvane's check refuses an
+    unsigned manifest, Renovo a file whose hash differs from the signed
+    manifest's, nothing installed either time; the signed site is installed
+    and the new build started."""
+    system = system_scenarios()
+    s = Scenario(DESK, "signed_update", stage=SIGNED_STAGE)
+    site = None
+    try:
+        installed = os.path.join(s.install, "Orvane.exe")
+        with open(installed, "rb") as f:
+            old = f.read()
+        release = os.path.join(s.root, "release")
+        os.makedirs(release)
+        new_build = os.path.join(release, "Orvane.exe")
+        shutil.copy(installed, new_build)
+        system.patched_version(new_build, 1, 3, 0, 0)
+        site = system.Site(os.path.join(s.root, "site"))
+        publish = os.path.join(os.environ["ORVANE_STAGE_DIR"], "renovo-publish")
+
+        def signed_site():
+            shutil.rmtree(site.folder, ignore_errors=True)
+            out = subprocess.run([publish, release, "1.3.0.0", site.folder, "--sign", TEST_KEY],
+                                 capture_output=True, text=True)
+            check(out.returncode == 0, "publishing failed: " + out.stderr)
+
+        def restarted_after(pid):
+            try:
+                wait_for(lambda: [p for p, c in s.processes("Orvane.exe") if p != pid and c.rstrip().endswith(" 1")],
+                         60, "Orvane.exe restarted with argument 1")
+            except Failure as error:
+                raise Failure("%s; the updater logged: %s" % (error, s.log("Renovo_log.txt")[-1500:]))
+            s.wait_ticks(1, timeout=60)
+            return [p for p, c in s.processes("Orvane.exe") if p != pid][0]
+
+        def installed_is(data):
+            with open(installed, "rb") as f:
+                return f.read() == data
+
+        signed_site()
+        os.remove(os.path.join(site.folder, "ServerManifest.xml.sig"))
+        first = started(s, extra_env={"ORVANE_AUTO_CONFIRM": "1", "ORVANE_SITE_HOST": site.host})
+        menu_choose(s, 2)
+        s.wait_log("Refused manifest", timeout=60)
+        check("no signature" in s.log(), "the unsigned manifest was refused for another reason: %s" % s.log()[-800:])
+        wait_for(lambda: [b for b in s.boxes_said(first) if "Network connection is failed" in b], 10,
+                 "the box of the refused manifest")
+        check(first.poll() is None and not s.processes("Renovo.exe"), "the updater ran for an unsigned manifest")
+        check(installed_is(old), "an unsigned site was installed")
+        # Under Wine the tray menu opens only once per program run (as in
+        # run_at_log_on): each step below uses a run of its own.
+        first.kill()
+        first.wait(10)
+        wait_for(lambda: not s.processes("Orvane.exe") and not DESK.tray_icons(), 15, "the first run to end")
+
+        signed_site()
+        with open(new_build, "rb") as f:
+            forged = bytearray(f.read())
+        forged[-1] ^= 1
+        with open(os.path.join(site.folder, "Orvane.exe.qz"), "wb") as f:
+            f.write(struct.pack(">I", len(forged)) + zlib.compress(bytes(forged), 1))
+        second = s.start("Orvane.exe", extra_env={"ORVANE_AUTO_CONFIRM": "1", "ORVANE_SITE_HOST": site.host})
+        s.wait_ticks(1, timeout=60)
+        pid = [p for p, _ in s.processes("Orvane.exe")][0]
+        menu_choose(s, 2)
+        check(second.wait(60) == 0, "Orvane did not end for the update")
+        pid = restarted_after(pid)
+        check("hash differs" in s.log("Renovo_log.txt"), "no refused file in the updater's log: %s"
+              % s.log("Renovo_log.txt")[-800:])
+        check(installed_is(old), "a file whose hash differs was installed")
+
+        signed_site()
+        menu_choose(s, 2)
+        restarted_after(pid)
+        with open(new_build, "rb") as f:
+            check(installed_is(f.read()), "the installed Orvane.exe is not the signed site's")
+        s.shot("restarted")
+    finally:
+        if site:
+            site.close()
+        s.close()
+
+
 SCENARIOS = {
     "wine_desktop": wine_desktop,
     "start_with_supported_monitor": start_with_supported_monitor,
@@ -355,6 +444,10 @@ SCENARIOS = {
     "run_at_log_on": run_at_log_on,
     "sleep_resume_and_display_change": sleep_resume_and_display_change,
     "update_from_menu": update_from_menu,
+}
+# Run only when named: they need a build of their own.
+SEPARATE = {
+    "signed_update": signed_update,
 }
 
 
@@ -371,7 +464,7 @@ def main():
         for name in names:
             at = time.monotonic()
             try:
-                SCENARIOS[name]()
+                (SCENARIOS.get(name) or SEPARATE[name])()
                 passed += 1
                 print("PASS %s (%.1f s)" % (name, time.monotonic() - at), flush=True)
             except Exception as error:  # one failed scenario must not hide the others

@@ -227,13 +227,13 @@ class Scenario:
     """A scratch installation of the Windows programs on the shared desktop,
     the stand-in monitor beside them, and what the scenario started."""
 
-    def __init__(self, desk, name, programs=True):
+    def __init__(self, desk, name, programs=True, stage=WINDOWS_STAGE):
         self.desk = desk
         self.name = name
         self.root = os.path.join(desk.root, name)
         self.install = os.path.join(self.root, "install")
         if programs:
-            shutil.copytree(WINDOWS_STAGE, self.install)
+            shutil.copytree(stage, self.install)
         else:
             os.makedirs(self.install)
         for f in ("dxva2.dll", "poke.exe", "probe.exe"):
