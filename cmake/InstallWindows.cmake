@@ -24,11 +24,12 @@ else()
 endif()
 set(ORVANE_QT_VERSION "${Qt5Core_VERSION}")
 # Built with update keys, libgcrypt and libgpg-error (LGPL 2.1 or later) are
-# linked in too: their line in the README and their notices.
+# linked in too: their lines in the README (CRLF written out: configure_file
+# converts only the template's own line ends) and their notices.
 set(ORVANE_GCRYPT_NOTICE "")
 set(_orvane_gcrypt_license_texts)
 if(ORVANE_UPDATE_PUBLIC_KEY)
-  set(ORVANE_GCRYPT_NOTICE "\n- libgcrypt and libgpg-error (the signature check of updates), used under\n  the GNU Lesser General Public License version 2.1 or later: LGPL-2.1.txt;\n  libgcrypt-copyright.txt and libgpg-error-copyright.txt list their\n  copyright holders. They are linked statically too: to use modified ones,\n  relink as described below for Qt, with them in the MinGW-w64 library folder.")
+  set(ORVANE_GCRYPT_NOTICE "\r\n- libgcrypt and libgpg-error (the signature check of updates), used under\r\n  the GNU Lesser General Public License version 2.1 or later: LGPL-2.1.txt;\r\n  libgcrypt-copyright.txt and libgpg-error-copyright.txt list their\r\n  copyright holders. They are linked statically too: to use modified ones,\r\n  relink as described below for Qt, with them in the MinGW-w64 library folder.")
   set(_orvane_gcrypt_license_texts
     "/usr/share/common-licenses/LGPL-2.1|LGPL-2.1.txt"
     "/usr/share/doc/libgcrypt-mingw-w64-dev/copyright|libgcrypt-copyright.txt"
