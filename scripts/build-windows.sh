@@ -32,6 +32,13 @@ case "${1:-all}" in
   *) echo "usage: $0 [--signed-test] [x86_64|i686|all]" >&2; exit 2 ;;
 esac
 jobs=${ORVANE_JOBS:-$(nproc)}
+# The tree trusting the tests' key compiles nearly all its objects exactly as
+# the first tree does: with paths below the source folder hashed relative to
+# each object's folder, ccache hands it the first tree's objects.
+if [ "$signed_test" = yes ] && [ -z "${CCACHE_BASEDIR:-}" ] && command -v ccache >/dev/null &&
+   [ -z "$(ccache -k base_dir 2>/dev/null)" ]; then
+  export CCACHE_BASEDIR=$top
+fi
 test_key=$(awk '$1 == "public" { print $2 }' "$top/tests/update/signing/test-update.key")
 
 # configure_and_build <arch> <Qt> <folder> <public keys> [target ...]: no
