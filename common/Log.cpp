@@ -2,19 +2,11 @@
 
 #include <QByteArray>
 #include <QDebug>
-#include <QFileInfo>
 #include <QTime>
 
 #include "common/Settings.h"
 #include "common/TempFolder.h"
-
-#ifdef _WIN32
-#include <cwchar>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "platform/host/HostFiles.h"
 
 namespace orvane {
 
@@ -35,34 +27,6 @@ int Threshold(QtMsgType type)
     case QtInfoMsg: return 0;
     }
     return 4;
-}
-
-// The log lives in a temporary folder others may write to, and the updater
-// runs with more rights than they have: whatever was planted at the log's
-// place (a link, a device, someone else's file) is refused, never written
-// through or emptied.
-std::FILE* OpenForWriting(const QString& path)
-{
-#ifdef _WIN32
-    if (QFileInfo(path).isSymLink())
-        return nullptr;
-    // fopen takes the ANSI code page on Windows, so a profile folder such as
-    // "José" would not open from UTF-8 bytes.
-    return ::_wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"w+");
-#else
-    // O_CLOEXEC: the programs this one starts (the updater, Kestrun, the
-    // restarted program) do not inherit the open log.
-    const int fd = ::open(path.toUtf8().constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr;
-    struct stat st {};
-    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
-    // Emptied only once it is known to be this user's own plain file.
-    std::FILE* file = ours && ::ftruncate(fd, 0) == 0 ? ::fdopen(fd, "w+") : nullptr;
-    if (!file)
-        ::close(fd);
-    return file;
-#endif
 }
 
 }  // namespace
@@ -102,7 +66,11 @@ bool OpenLogFile(const QString& path)
         std::fclose(g_pLogFile);
         g_pLogFile = nullptr;
     }
-    g_pLogFile = OpenForWriting(path);
+    // The log lives in a temporary folder others may write to, and the
+    // updater runs with more rights than they have: whatever was planted at
+    // the log's place (a link, a device, someone else's file) is refused,
+    // never written through or emptied.
+    g_pLogFile = platform::host::OpenLogForWriting(path);
     if (!g_pLogFile) {
         qDebug() << "Failed to open log file.";
         return false;

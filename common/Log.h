@@ -21,8 +21,10 @@ extern int g_nTraceLevel;
 void InitLog(LogFlavor flavor);
 
 // Opens path like "w+" and installs LogMessageHandler; false when the file
-// cannot be opened or is not a regular file of this user's (a link, a device
-// or someone else's file is neither followed nor emptied) (messages then stay with Qt's default output).
+// cannot be opened or is not a plain file of this user's with a single link
+// (a link, a directory, a device, a hard-linked or someone else's file is
+// neither written through nor emptied); messages then stay with Qt's default
+// output.
 bool OpenLogFile(const QString& path);
 
 // Post-routine of the application object: writes "Close log file." and

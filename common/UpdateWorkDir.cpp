@@ -3,10 +3,7 @@
 #include <QFileInfo>
 
 #include "common/TempFolder.h"
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include "platform/host/HostFiles.h"
 
 namespace orvane {
 
@@ -20,11 +17,7 @@ bool IsPrivateFolder(const QString& path)
     const QFileInfo info(path);
     if (info.isSymLink() || !info.isDir())
         return false;
-#ifndef _WIN32
-    if (info.ownerId() != ::geteuid())
-        return false;
-#endif
-    return true;
+    return platform::host::IsOwnedByThisUser(path);
 }
 
 }  // namespace orvane

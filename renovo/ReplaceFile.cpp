@@ -4,12 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cstdio>
-#include <unistd.h>
-#endif
+#include "platform/host/HostFiles.h"
 
 namespace orvane {
 
@@ -26,14 +21,8 @@ bool CopyDurably(const QString& source, const QString& target)
         if (out.write(chunk) != chunk.size())
             return false;
     }
-    if (in.error() != QFileDevice::NoError || !out.flush())
-        return false;
-#ifndef _WIN32
     // The rename must not become visible before the data is on disk.
-    if (::fsync(out.handle()) != 0)
-        return false;
-#endif
-    return true;
+    return in.error() == QFileDevice::NoError && out.flush() && platform::host::FlushToDisk(out.handle());
 }
 
 bool LooksExecutable(const QString& path)
@@ -43,17 +32,6 @@ bool LooksExecutable(const QString& path)
         return false;
     const QByteArray head = file.read(4);
     return head == QByteArray("\x7f" "ELF", 4) || head.startsWith("#!");
-}
-
-bool SwapIn(const QString& staged, const QString& target)
-{
-#ifdef _WIN32
-    return ::MoveFileExW(reinterpret_cast<const wchar_t*>(staged.utf16()),
-                         reinterpret_cast<const wchar_t*>(target.utf16()),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) == 0;
-#endif
 }
 
 }  // namespace
@@ -82,7 +60,7 @@ bool ReplaceInstalledFile(platform::SystemApi& system, const QString& source, co
     }
     if (lastWriteTime && *lastWriteTime >= 0)
         system.SetFileLastWriteTime(staged.toUtf8().toStdString(), static_cast<std::uint64_t>(*lastWriteTime));
-    if (!SwapIn(staged, target)) {
+    if (!platform::host::ReplaceWithStaged(staged, target)) {
         qDebug() << "Cannot replace" << target;
         QFile::remove(staged);
         return false;

@@ -1,14 +1,12 @@
 #include "orvane/app/RunAtStartup.h"
 
+#include "platform/host/HostFiles.h"
+
 namespace orvane {
 
 std::string KestrunPath(const std::string& modulePath)
 {
-#ifdef _WIN32
-    const char* const name = "Kestrun.exe";
-#else
-    const char* const name = "Kestrun";
-#endif
+    const std::string name = std::string("Kestrun") + platform::host::ExecutableSuffix();
     const auto slash = modulePath.find_last_of("/\\");
     // Without a known own path the tool cannot be found; an empty path makes
     // the start fail instead of running whatever "Kestrun" the PATH offers.

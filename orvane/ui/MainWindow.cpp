@@ -17,10 +17,7 @@
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/ui/MainWindowForm.h"
 #include "orvane/update/UpdateCheck.h"
-
-#ifdef Q_OS_WIN
-#include "platform/win32/qt/NativeEventGlue.h"
-#endif
+#include "platform/qt/NativeEventGlue.h"
 
 namespace orvane {
 
@@ -80,11 +77,9 @@ MainWindow::MainWindow(MonitorContext& monitors, WindowHooks hooks, QWidget* par
         CreatePollTimer();
         m_monitors.platform.Notices().Subscribe(
             [this](const platform::SystemNotice& notice) { HandleSystemNotice(notice); });
-#ifdef Q_OS_WIN
         // Never shown, so without this no native window would receive the
         // broadcast messages.
-        platform::win32::EnsureNativeWindow(*this);
-#endif
+        platform::EnsureNativeWindow(*this);
     } else {
         ShowUnsupportedMessage(true);
     }

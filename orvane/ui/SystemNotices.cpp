@@ -6,10 +6,7 @@
 
 #include "orvane/monitor/VcpAccess.h"
 #include "orvane/ui/MainWindow.h"
-
-#ifdef Q_OS_WIN
-#include "platform/win32/qt/NativeEventGlue.h"
-#endif
+#include "platform/qt/NativeEventGlue.h"
 
 namespace orvane {
 
@@ -61,13 +58,7 @@ void MainWindow::HandleSystemNotice(const platform::SystemNotice& notice)
 bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, long* result)
 {
     Q_UNUSED(result);
-#ifdef Q_OS_WIN
-    return platform::win32::ForwardNativeEvent(eventType, message);
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-    return false;
-#endif
+    return platform::ForwardNativeEvent(eventType, message);
 }
 
 }  // namespace orvane

@@ -6,17 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/HostFiles.h"
+
 namespace orvane {
-
-namespace {
-
-#ifdef _WIN32
-constexpr const char kExeSuffix[] = ".exe";
-#else
-constexpr const char kExeSuffix[] = "";
-#endif
-
-}  // namespace
 
 QString UpdaterPath(platform::SystemApi& system)
 {
@@ -28,12 +20,12 @@ QString UpdaterPath(platform::SystemApi& system)
     QString folder = own;
     folder.replace('\\', '/');
     folder = folder.left(folder.lastIndexOf('/'));
-    return folder + "/Renovo" + kExeSuffix;
+    return folder + "/Renovo" + platform::host::ExecutableSuffix();
 }
 
 QStringList UpdaterArguments(const QByteArray& siteUrl)
 {
-    return {QStringLiteral("Orvane") + kExeSuffix, QString::fromUtf8(siteUrl), QStringLiteral("ServerManifest.xml")};
+    return {QStringLiteral("Orvane") + platform::host::ExecutableSuffix(), QString::fromUtf8(siteUrl), QStringLiteral("ServerManifest.xml")};
 }
 
 bool LaunchUpdater(platform::SystemApi& system, const QByteArray& siteUrl)

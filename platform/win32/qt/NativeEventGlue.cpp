@@ -1,6 +1,4 @@
-#include "platform/win32/qt/NativeEventGlue.h"
-
-#ifdef Q_OS_WIN
+#include "platform/qt/NativeEventGlue.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -9,17 +7,17 @@
 #include "platform/win32/Win32Notices.h"
 #include "platform/win32/WinApi.h"
 
-namespace orvane::platform::win32 {
+namespace orvane::platform {
 
 bool ForwardNativeEvent(const QByteArray& eventType, void* message)
 {
     if (!message || qstrcmp(eventType, "windows_generic_MSG") != 0)
         return false;
     const MSG* msg = static_cast<const MSG*>(message);
-    const auto notice = NoticeFromMessage(msg->message, msg->wParam);
+    const auto notice = win32::NoticeFromMessage(msg->message, msg->wParam);
     // Under a simulated platform (ORVANE_PLATFORM=sim:...) the real
     // messages are not the program's notices.
-    auto* source = dynamic_cast<Win32NoticeSource*>(&ProcessPlatform().Notices());
+    auto* source = dynamic_cast<win32::Win32NoticeSource*>(&ProcessPlatform().Notices());
     if (notice && source)
         source->Deliver(*notice);
     return false;
@@ -30,6 +28,4 @@ void EnsureNativeWindow(QWidget& window)
     (void)window.winId();
 }
 
-}  // namespace orvane::platform::win32
-
-#endif
+}  // namespace orvane::platform

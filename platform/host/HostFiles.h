@@ -1,0 +1,35 @@
+// The file operations of the log and the updater whose form differs per OS.
+// The build compiles exactly one implementation (HostFilesPosix.cpp or
+// HostFilesWin32.cpp), chosen by CMake.
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+
+namespace orvane::platform::host {
+
+// Opens path for writing, emptied ("w+"), with a descriptor the programs
+// this one starts do not inherit. nullptr, leaving whatever is there
+// untouched, unless the path holds this user's own plain file with a single
+// link (or nothing, when the file is created): a link, a directory, a device
+// or a hard-linked file is neither written through nor emptied.
+std::FILE* OpenLogForWriting(const QString& path);
+
+// Forces what was written through the open descriptor fd onto the disk.
+bool FlushToDisk(int fd);
+
+// Puts staged in place of target in one step, target replaced when it
+// exists: the path holds either the old or the new file, also after a
+// power cut once this returns true.
+bool ReplaceWithStaged(const QString& staged, const QString& target);
+
+// Whether the file or folder at path belongs to this process's user.
+// Windows: always true; the user's temporary folder is in the user's own
+// profile there.
+bool IsOwnedByThisUser(const QString& path);
+
+// What the OS appends to a program's file name: ".exe" or nothing.
+const char* ExecutableSuffix();
+
+}  // namespace orvane::platform::host
