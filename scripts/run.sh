@@ -81,6 +81,9 @@ if [ "$headless" = 0 ]; then
   exec "$stage/Orvane"
 fi
 
+# Orvane empties its log at start; a log left by an earlier run would let
+# the wait below pass before this Orvane has polled once.
+rm -f "$log"
 "$stage/Orvane" & orvane=$!; pids+=($orvane)
 wait_for() { for _ in $(seq 100); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 wait_for "Timer end" || { echo "Orvane did not start polling"; exit 1; }
