@@ -10,31 +10,18 @@
 
 #include "Process.h"
 #include "platform/win32/LogFile.h"
-#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinApi.h"
 
 using namespace orvane::platform;
-
-namespace {
-
-void WriteText(const std::wstring& path, const std::string& text)
-{
-    win32::UniqueHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file.Valid() && ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                                            nullptr));
-}
-
-}  // namespace
 
 TEST(LogFile, OwnPlainFileIsEmptiedAndWrittenAsText)
 {
     // A profile folder outside the ANSI code page.
     const std::wstring folder = orvane::test::ScratchFolder(L"Jos\u00e9");
     for (const std::wstring& path : {folder + L"absent_log.txt", folder + L"old_log.txt"}) {
-        if (path == folder + L"old_log.txt")
-            WriteText(path, "the previous run's lines, longer than the new ones\r\n");
+        if (path == folder + L"old_log.txt") {
+            ASSERT_TRUE(orvane::test::WriteUtf8File(path, "the previous run's lines, longer than the new ones\r\n"));
+        }
         std::FILE* log = win32::OpenLogForWriting(path);
         ASSERT_NE(log, nullptr);
         DWORD flags = HANDLE_FLAG_INHERIT;
@@ -50,7 +37,7 @@ TEST(LogFile, RefusesAHardLinkOrADirectoryAndLeavesThemIntact)
 {
     const std::wstring folder = orvane::test::ScratchFolder(L"planted");
     const std::wstring victim = folder + L"victim.txt";
-    WriteText(victim, "somebody else's data");
+    ASSERT_TRUE(orvane::test::WriteUtf8File(victim, "somebody else's data"));
     const std::wstring linked = folder + L"linked_log.txt";
     ASSERT_TRUE(::CreateHardLinkW(linked.c_str(), victim.c_str(), nullptr));
     EXPECT_EQ(win32::OpenLogForWriting(linked), nullptr);

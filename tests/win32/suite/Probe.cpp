@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/UniqueHandle.h"
+#include "Process.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32System.h"
 
@@ -14,18 +14,6 @@
 #include <shellapi.h>
 
 using namespace orvane::platform;
-
-namespace {
-
-bool WriteText(const std::wstring& path, const std::string& text)
-{
-    win32::UniqueHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.Valid() && ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-}  // namespace
 
 int main()
 {
@@ -47,12 +35,12 @@ int main()
         }
     }
     if (args[1] == L"module")
-        return WriteText(args[2], system.ModuleFileName()) ? 0 : 3;
+        return orvane::test::WriteUtf8File(args[2], system.ModuleFileName()) ? 0 : 3;
     if (args[1] == L"args") {
         std::string text;
         for (std::size_t i = 3; i < args.size(); ++i)
             text += win32::Narrow(args[i]) + "\n";
-        return WriteText(args[2], text) ? 0 : 3;
+        return orvane::test::WriteUtf8File(args[2], text) ? 0 : 3;
     }
     return 2;
 }

@@ -63,4 +63,13 @@ std::string ReadUtf8File(const std::wstring& path)
     return text;
 }
 
+bool WriteUtf8File(const std::wstring& path, const std::string& text)
+{
+    UniqueHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.Valid() && ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
 }  // namespace orvane::test

@@ -18,5 +18,7 @@ int RunAndWait(const std::wstring& exe, const std::vector<std::wstring>& args, u
 std::wstring ScratchFolder(const std::wstring& name);
 
 std::string ReadUtf8File(const std::wstring& path);
+// Replaces the file's content with text; false when not all of it was written.
+bool WriteUtf8File(const std::wstring& path, const std::string& text);
 
 }  // namespace orvane::test
