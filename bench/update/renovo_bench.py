@@ -3,22 +3,19 @@
 127.0.0.1: 200 files of 64 KiB, and one file of 100 MiB. Prints figures only;
 it asserts nothing about them.
 
-Usage: renovo_bench.py [STAGE_DIR]   (default: $ORVANE_STAGE_DIR)
+Usage: PYTHONPATH=tests renovo_bench.py [STAGE_DIR]   (default: $ORVANE_STAGE_DIR)
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "update"))
 if len(sys.argv) > 1:
     os.environ["ORVANE_STAGE_DIR"] = os.path.abspath(sys.argv[1])
-import updatesite  # noqa: E402
-
-updatesite.STAGE = os.environ.get("ORVANE_STAGE_DIR", "")
+from harness.basics import STAGE, write  # noqa: E402  (reads the stage folder when imported)
+from harness.renovo import Measured, install_renovo, publish  # noqa: E402
+from harness.site import Site  # noqa: E402
 
 
 def write_random(path, size):
@@ -32,43 +29,31 @@ def write_random(path, size):
 
 def run_case(root, label, files):
     release = os.path.join(root, label, "release")
-    site = os.path.join(root, label, "site")
     install = os.path.join(root, label, "install")
     tmp = os.path.join(root, label, "tmp")
     os.makedirs(tmp)
     old = time.time() - 86400 * 30
     for name, size in files:
         write_random(os.path.join(release, name), size)
-    start = time.monotonic()
-    updatesite.publish(release, site)
-    publish_s = time.monotonic() - start
-    updatesite.install_renovo(install, trace_level=1)
-    for name, _ in files:
-        updatesite.write(os.path.join(install, name), b"old", old)
-    updatesite.write(os.path.join(install, "Orvane"), b"#!/bin/sh\nexit 0\n", mode=0o755)
-
-    server = updatesite.Server(site)
-    try:
-        env = dict(os.environ, ORVANE_AUTO_CONFIRM="1", QT_QPA_PLATFORM="offscreen", TMPDIR=tmp)
+    with Site(os.path.join(root, label, "site")) as site:
         start = time.monotonic()
-        proc = subprocess.Popen([os.path.join(install, "Renovo"), "Orvane", server.url(), "ServerManifest.xml"],
-                                env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        _, status, usage = os.wait4(proc.pid, 0)
-        wall = time.monotonic() - start
-        proc.returncode = os.waitstatus_to_exitcode(status)
-    finally:
-        server.close()
+        publish(release, site.root)
+        publish_s = time.monotonic() - start
+        install_renovo(install, trace_level=1, program=b"#!/bin/sh\nexit 0\n")
+        for name, _ in files:
+            write(os.path.join(install, name), b"old", old)
+        run = Measured(install, site.url(), {"TMPDIR": tmp})
     replaced = sum(1 for name, size in files if os.path.getsize(os.path.join(install, name)) == size)
     total = sum(size for _, size in files)
     print("%-22s files %4d  bytes %10d  replaced %4d  exit %d  wall %6.2f s (incl. 1.00 s show delay)  "
           "user %5.2f s  sys %5.2f s  peak RSS %7.1f MiB  publish %5.2f s"
-          % (label, len(files), total, replaced, proc.returncode, wall, usage.ru_utime, usage.ru_stime,
-             usage.ru_maxrss / 1024.0, publish_s))
+          % (label, len(files), total, replaced, run.returncode, run.seconds, run.usage.ru_utime,
+             run.usage.ru_stime, run.usage.ru_maxrss / 1024.0, publish_s))
 
 
 def main():
-    if not os.path.exists(os.path.join(updatesite.STAGE, "Renovo")):
-        sys.exit("renovo_bench: no Renovo in %r (give the stage folder)" % updatesite.STAGE)
+    if not os.path.exists(os.path.join(STAGE, "Renovo")):
+        sys.exit("renovo_bench: no Renovo in %r (give the stage folder)" % STAGE)
     root = tempfile.mkdtemp(prefix="renovo-bench.")
     try:
         run_case(root, "200 x 64 KiB", [("f%03d.bin" % i, 64 * 1024) for i in range(200)])

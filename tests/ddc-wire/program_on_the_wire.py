@@ -8,8 +8,8 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.environ["ORVANE_SOURCE_DIR"], "tests", "system"))
-from harness import Session, check, wait_for  # noqa: E402
+from harness.basics import check, wait_for
+from harness.system import Session
 
 EMU, PRELOAD = sys.argv[1], sys.argv[2]
 
@@ -25,8 +25,7 @@ def writes(state):
 
 
 def main():
-    s = Session(example="one-4k.json")
-    try:
+    with Session(example="one-4k.json") as s:
         folder = os.path.join(s.root, "emu")
         os.makedirs(folder)
         # Xvfb's one output is named "screen" and has no EDID; the program
@@ -41,8 +40,7 @@ def main():
         check(probe.stdout.splitlines()[-1].strip() == "Supported monitors: 1", "orvane-probe printed %r" % probe.stdout)
         check(writes(state) == [], "orvane-probe wrote to the monitor: %s" % writes(state))
 
-        p = s.start_orvane()
-        s.wait_log("Timer end ", timeout=30)
+        p = s.started()
         check(writes(state) == [(0xCA, 4)], "0xCA = 4 not written at start: %s" % writes(state))
         check("Monitor  0  Get Pivot info success ,AA value : 1" in s.log_lines(), "no pivot read over DDC/CI")
         wait_for(s.tray_icon, 20, "the tray icon")
@@ -56,8 +54,6 @@ def main():
         s.click_menu(s.open_tray_menu(), -1)
         check(p.wait(20) == 0, "Orvane did not end with code 0")
         check(writes(state) == [(0xCA, 4), (0xCA, 5)], "0xCA = 5 not written at exit: %s" % writes(state))
-    finally:
-        s.close()
     print("program on the wire ok")
 
 

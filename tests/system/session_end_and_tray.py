@@ -5,39 +5,29 @@ Usage: session_end_and_tray.py [SCENARIO ...]"""
 
 import os
 import signal
-import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Session, check, run, wait_for  # noqa: E402
-
-
-def started(s, extra_env=None):
-    p = s.start_orvane(extra_env=extra_env)
-    s.wait_log("Timer end ", timeout=30)
-    return p
+from harness.basics import check, read_text, run, wait_for
+from harness.system import Session
 
 
 def stopped_by_signal():
     for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-        s = Session()
-        try:
-            p = started(s)
+        with Session() as s:
+            p = s.started()
             p.send_signal(number)
             check(p.wait(20) == 0, "Orvane did not end with code 0 on %s" % number.name)
             check(s.vcp(0, "0xCA") == 5 and s.vcp(1, "0xCA") == 5,
                   "0xCA was not 5 on both monitors after %s" % number.name)
             check("**********************************End Session" in s.log(), "the end was not logged")
-        finally:
-            s.close()
 
 
 def session_bus(s):
     """A message bus of the session's own with the test notification
     service on it; returns (bus address, file the service writes to)."""
     read_end, write_end = os.pipe()
-    s._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=%d" % write_end],
-             pass_fds=[write_end])
+    s.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=%d" % write_end],
+            pass_fds=[write_end])
     os.close(write_end)
     with os.fdopen(read_end) as out:
         address = out.readline().strip()
@@ -45,28 +35,24 @@ def session_bus(s):
     said = os.path.join(s.root, "notifications.txt")
     env = dict(s.env, DBUS_SESSION_BUS_ADDRESS=address)
     with open(said, "w") as f:
-        s._spawn([os.environ["ORVANE_NOTIFICATION_SERVICE"]], env=env, stdout=f)
-    wait_for(lambda: "ready" in open(said).read(), 10, "the notification service")
+        s.spawn([os.environ["ORVANE_NOTIFICATION_SERVICE"]], env=env, stdout=f)
+    wait_for(lambda: "ready" in read_text(said), 10, "the notification service")
     return address, said
 
 
 def no_tray_host():
-    s = Session(tray=False)
-    try:
+    with Session(tray=False) as s:
         address, said = session_bus(s)
-        started(s, extra_env={"DBUS_SESSION_BUS_ADDRESS": address})
+        s.started(extra_env={"DBUS_SESSION_BUS_ADDRESS": address})
         s.wait_log("No notification area:", timeout=10)
         wait_for(lambda: "Orvane is running without an icon | This desktop has no notification area" in
-                 open(said).read(), 10, "the desktop notification")
-        check(open(said).read().count("Orvane is running without an icon") == 1, "told more than once")
+                 read_text(said), 10, "the desktop notification")
+        check(read_text(said).count("Orvane is running without an icon") == 1, "told more than once")
         check(s.tray_icon() is None, "an icon without a tray host")
-        s._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                  "--height", "32", "--transparent", "false", "--tint", "0x303030"], env=s.env)
+        s.start_tray_host()
         wait_for(s.tray_icon, 20, "the tray icon once the tray host runs")
         s.wait_log("Notification area found", timeout=10)
-        check(open(said).read().count("Orvane is running without an icon") == 1, "told more than once")
-    finally:
-        s.close()
+        check(read_text(said).count("Orvane is running without an icon") == 1, "told more than once")
 
 
 SCENARIOS = {

@@ -12,7 +12,7 @@ SiteServer::SiteServer(const QString& folder) : m_process(std::make_unique<QProc
 {
     const QString python = QStandardPaths::findExecutable("python3");
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(python, {SourceDir() + "/tests/update/site_server.py", folder});
+    m_process->start(python, {SourceDir() + "/tests/harness/site.py", folder});
     if (!m_process->waitForStarted(10000))
         return;
     QElapsedTimer clock;

@@ -1,4 +1,5 @@
-// Starts site_server.py on 127.0.0.1 for one test and stops it afterwards.
+// Starts the tests' update site (tests/harness/site.py) on 127.0.0.1 for one
+// test and stops it afterwards.
 #pragma once
 
 #include <QProcess>

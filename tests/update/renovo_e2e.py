@@ -4,53 +4,40 @@ replaced and stamped with the manifest dates, the updater itself is left
 alone, the program is started again with "1", and a second run finds
 everything up to date."""
 import os
-import sys
+import subprocess
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from updatesite import (SCRATCH, Server, install_renovo, publish, read, renovo_log, run_renovo, wait_for,
-                        write)
+from harness.basics import SCRATCH, TMPDIR, Tally, read, write
+from harness.renovo import RESTART_RECORDER, install_renovo, publish, renovo_log, restarted, run_renovo
+from harness.site import Site
 
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
-
+check = Tally()
 # Whole-second local times, as the manifest can express them.
 T_PROGRAM = time.mktime((2024, 3, 5, 14, 3, 7, 0, 0, -1))
 T_DATA = time.mktime((2024, 3, 6, 9, 15, 0, 0, 0, -1))
 T_OLD = time.mktime((2023, 1, 1, 8, 0, 0, 0, 0, -1))
 
 release = os.path.join(SCRATCH, "release")
-site_root = os.path.join(SCRATCH, "www")
-site = os.path.join(site_root, "dept-rkwt", "Orvane")
 install = os.path.join(SCRATCH, "install")
+site = Site(os.path.join(SCRATCH, "www"))
 
-new_program = b"#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/restarted.txt\"\n"
-write(os.path.join(release, "Orvane"), new_program, T_PROGRAM, 0o755)
+write(os.path.join(release, "Orvane"), RESTART_RECORDER, T_PROGRAM, 0o755)
 write(os.path.join(release, "lib.dat"), os.urandom(200 * 1024), T_DATA)
 write(os.path.join(release, "icon", "icon_64.png"), b"new icon bytes", T_DATA)
 write(os.path.join(release, "lang", "strings.txt"), b"", T_DATA)  # a new, empty file in a new folder
 write(os.path.join(release, "Renovo"), b"a stand-in that must never be installed", T_DATA)
 write(os.path.join(release, "same.txt"), b"unchanged", T_OLD)
-publish(release, site)
+publish(release, site.folder)
 
-install_renovo(install)
+install_renovo(install, program=b"#!/bin/sh\necho old > \"$(dirname \"$0\")/old-ran.txt\"\n", mtime=T_OLD)
 renovo_before = read(os.path.join(install, "Renovo"))
-write(os.path.join(install, "Orvane"), b"#!/bin/sh\necho old > \"$(dirname \"$0\")/old-ran.txt\"\n", T_OLD, 0o755)
 write(os.path.join(install, "lib.dat"), b"old library", T_OLD)
 write(os.path.join(install, "icon", "icon_64.png"), b"old icon bytes", T_OLD)  # same size, older
 write(os.path.join(install, "same.txt"), b"unchanged", T_OLD)
 write(os.path.join(install, "local.txt"), b"not listed", T_OLD)
 
-requests = os.path.join(SCRATCH, "requests.log")
-server = Server(site_root, log=requests)
-try:
-    url = server.url("dept-rkwt/Orvane/")
+with site:
+    url = site.url("dept-rkwt/Orvane/")
     first = run_renovo(install, url)
     stderr = first.stderr.decode()
     check(first.returncode == 0, "first run exit code 0, got %d: %s" % (first.returncode, stderr))
@@ -64,63 +51,52 @@ try:
     check(os.access(os.path.join(install, "Orvane"), os.X_OK), "program still executable")
     check(read(os.path.join(install, "Renovo")) == renovo_before, "updater not replaced")
     check(read(os.path.join(install, "local.txt")) == b"not listed", "unlisted file kept")
-    restarted = os.path.join(install, "restarted.txt")
-    check(wait_for(lambda: os.path.exists(restarted) and read(restarted) == b"1\n", 10),
-          "new program restarted with \"1\"")
+    check(restarted(install, args=b"1\n"), "new program restarted with \"1\"")
     check(not os.path.exists(os.path.join(install, "old-ran.txt")), "old program not started")
-    fetched = read(requests).decode().split()
-    check("/dept-rkwt/Orvane/Renovo.qz" not in fetched, "updater's packed file never fetched")
-    check("/dept-rkwt/Orvane/same.txt.qz" not in fetched, "up-to-date file not fetched")
+    check("/dept-rkwt/Orvane/Renovo.qz" not in site.requests, "updater's packed file never fetched")
+    check("/dept-rkwt/Orvane/same.txt.qz" not in site.requests, "up-to-date file not fetched")
     log = renovo_log()
     check('"%s/lib.dat"    true' % install in log, "decision line for lib.dat in the log")
     check('"%s/same.txt"    false' % install in log, "decision line for same.txt in the log")
     check("DDC/CI" not in log and "Display backend" not in log, "no monitor or display lines in the log: " + log)
-    work = os.path.join(os.environ.get("TMPDIR", "/tmp"), "Renovo")
+    work = os.path.join(TMPDIR, "Renovo")
     check(os.path.isdir(work) and not os.path.exists(os.path.join(work, "ServerManifest.xml")),
           "local manifest removed after the run")
     check(not any(f.endswith(".renovo-new") for _, _, fs in os.walk(install) for f in fs), "no staged copies left")
 
     # Second run: everything is current, only the manifest is fetched.
-    os.remove(restarted)
+    os.remove(os.path.join(install, "restarted.txt"))
     stamps = {n: os.stat(os.path.join(install, n)).st_mtime_ns for n in ("Orvane", "lib.dat")}
-    os.remove(requests)
+    site.requests.clear()
     second = run_renovo(install, url)
     check(second.returncode == 0, "second run exit code 0")
-    fetched = read(requests).decode().split()
-    check(fetched == ["/dept-rkwt/Orvane/ServerManifest.xml"], "second run fetched only the manifest: %s" % fetched)
+    check(site.requests == ["/dept-rkwt/Orvane/ServerManifest.xml"],
+          "second run fetched only the manifest: %s" % site.requests)
     log = renovo_log()
     check("    true" not in log.replace('Renovo"    true', ""), "second run judged every file up to date")
     check({n: os.stat(os.path.join(install, n)).st_mtime_ns for n in stamps} == stamps, "nothing touched again")
-    check(wait_for(lambda: os.path.exists(restarted), 10), "restarted after the second run too")
+    check(restarted(install), "restarted after the second run too")
 
     # A base URL without its trailing "/": the names are still appended as
     # they are, with no separator added.
-    os.remove(requests)
+    site.requests.clear()
     run_renovo(install, url.rstrip("/"), timeout=60)
-    fetched = read(requests).decode().split()
-    check(fetched == ["/dept-rkwt/OrvaneServerManifest.xml"], "plain concatenation of the base URL: %s" % fetched)
+    check(site.requests == ["/dept-rkwt/OrvaneServerManifest.xml"],
+          "plain concatenation of the base URL: %s" % site.requests)
 
     # Too few arguments: the warning, exit code 0, nothing fetched.
-    os.remove(requests)
-    import subprocess
+    site.requests.clear()
     short = subprocess.run([os.path.join(install, "Renovo"), "Orvane", url],
                            env=dict(os.environ, ORVANE_AUTO_CONFIRM="1"), stderr=subprocess.PIPE, timeout=60)
     check(short.returncode == 0, "short command line exit code 0")
     check(b"box: warning | Renovo | Server connect failed, can't update SW." in short.stderr, "missing-arguments box")
-    check(not os.path.exists(requests), "nothing fetched without arguments")
+    check(site.requests == [], "nothing fetched without arguments")
 
-    # Site unreachable: stops at "open error!" and stays; nothing replaced.
-    server.close()
-    before = read(os.path.join(install, "lib.dat"))
-    down = run_renovo(install, url, timeout=60)
-    check(b"box: information | title | open error!" in down.stderr, "open error box when the site is down")
-    check(down.returncode == 0, "exit code 0 when the site is down")
-    check(b"Application update completely!" not in down.stderr, "no completion claimed when the site is down")
-    check(read(os.path.join(install, "lib.dat")) == before, "nothing replaced when the site is down")
-finally:
-    server.close()
-
-if failures:
-    print("%d check(s) failed" % len(failures))
-    sys.exit(1)
-print("renovo end to end: all checks passed")
+# Site unreachable: stops at "open error!" and stays; nothing replaced.
+before = read(os.path.join(install, "lib.dat"))
+down = run_renovo(install, url, timeout=60)
+check(b"box: information | title | open error!" in down.stderr, "open error box when the site is down")
+check(down.returncode == 0, "exit code 0 when the site is down")
+check(b"Application update completely!" not in down.stderr, "no completion claimed when the site is down")
+check(read(os.path.join(install, "lib.dat")) == before, "nothing replaced when the site is down")
+check.finish("renovo end to end")

@@ -1,34 +1,30 @@
-"""One Wine desktop for the end-to-end runs of the Windows programs: an X
-server with a tray host, a throw-away Wine prefix booted once and kept alive
-by a persistent wineserver, the EDID of a supported model in Wine's registry,
-and per scenario a scratch installation of the Windows programs with the
-stand-in dxva2.dll beside them. Everything started here is stopped by
-close()."""
+"""One Wine desktop for the end-to-end runs of the Windows programs: the
+test desktop (harness.desktop) with a throw-away Wine prefix booted once and
+kept alive by a persistent wineserver, the EDID of a supported model in
+Wine's registry, and per scenario a scratch installation of the Windows
+programs with the stand-in dxva2.dll beside them."""
 
 import glob
 import os
-import re
 import shutil
-import signal
 import subprocess
-import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "system"))
-from harness import Failure, check, stop_processes, wait_for  # noqa: E402,F401
+from harness.basics import ARTIFACTS, Failure, boxes_in, check, kill, processes, read_text, wait_for
+from harness.desktop import Desktop
 
-WINE = os.environ["ORVANE_WINE"]
-WINDOWS_STAGE = os.environ["ORVANE_WINDOWS_STAGE"]
-STANDIN = os.environ["ORVANE_STANDIN_DIR"]
-SCRATCH = os.environ.get("ORVANE_TEST_DIR") or tempfile.gettempdir()
-ARTIFACTS = os.environ.get("ORVANE_ARTIFACT_DIR")
+WINE = os.environ.get("ORVANE_WINE", "")
+WINDOWS_STAGE = os.environ.get("ORVANE_WINDOWS_STAGE", "")
+STANDIN = os.environ.get("ORVANE_STANDIN_DIR", "")
 
 SCREEN = (1280, 1024)
 # Wine's monitor; the program finds its EDID through the instance whose
 # Driver value matches the monitor's device id.
 MONITOR_KEY = r"HKLM\SYSTEM\CurrentControlSet\Enum\DISPLAY\Default_Monitor\0000&0000\Device Parameters"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+ICON_CLASS = '"explorer\\.exe" "explorer\\.exe"'
+PROGRAM_CLASS = '"orvane\\.exe" "orvane\\.exe"'
 
 
 def make_edid(product, width, height, name, serial, maker="ORV"):
@@ -55,63 +51,32 @@ UNSUPPORTED_EDID = make_edid(0x1234, SCREEN[0], SCREEN[1], "OTHER", "SNOTHER01")
 
 
 def wine_processes(text):
-    """Pids of the processes whose command line contains text."""
-    found = []
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as f:
-                line = f.read().replace(b"\0", b" ").decode(errors="replace")
-        except OSError:
-            continue
-        if text.lower() in line.lower():
-            found.append((int(pid), line.strip()))
-    return found
+    """(pid, command line) of the processes whose command line contains text."""
+    return [(pid, " ".join(argv)) for pid, argv in processes(lambda argv: text.lower() in " ".join(argv).lower())]
 
 
-class Desktop:
+class WineDesktop(Desktop):
     """The X server, tray host and Wine prefix shared by all scenarios."""
 
     def __init__(self):
-        self.processes = []
-        try:
-            self._setup()
-        except BaseException:
-            self.close()
-            raise
+        super().__init__(screen=SCREEN, name="wine-e2e")
 
-    def _setup(self):
-        self.root = tempfile.mkdtemp(prefix="wine-e2e-", dir=SCRATCH)
-        read_end, write_end = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
-                    pass_fds=[write_end])
-        os.close(write_end)
-        with os.fdopen(read_end) as numbers:
-            number = numbers.readline().strip()
-        check(number.isdigit(), "the X server did not start")
-        self.env = dict(os.environ)
-        for key in ("ORVANE_AUTO_CONFIRM", "ORVANE_SITE_HOST", "ORVANE_PLATFORM"):
-            self.env.pop(key, None)
+    def setup(self):
+        self.grace = 10
         self.prefix = os.path.join(self.root, "prefix")
-        self.env.update({"DISPLAY": ":" + number, "WINEPREFIX": self.prefix, "WINEARCH": "win64",
-                         "WINELOADER": WINE, "WINEDEBUG": "-all",
+        self.env.update({"WINEPREFIX": self.prefix, "WINEARCH": "win64", "WINELOADER": WINE, "WINEDEBUG": "-all",
                          # No Mono/Gecko prompts; the stand-in beside the
                          # program before Wine's own dxva2.
                          "WINEDLLOVERRIDES": "mscoree,mshtml=;dxva2=n,b"})
-        subprocess.run(["xset", "r", "off"], env=self.env, check=True, timeout=20)
-        self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
-                     "--transparent", "false", "--tint", "0x303030"], env=self.env)
-        wait_for(lambda: '"panel"' in self.tree(), 10, "the tray host")
         # One wineserver and one desktop process for the whole run: Wine
         # rewrites the monitor's registry key whenever the desktop process
         # starts, so a command prompt waiting for input keeps both alive and
         # the EDID is written once that desktop is up.
         os.makedirs(self.prefix)
-        self.server = self._spawn(["wineserver", "-f", "-p"], env=self.env)
+        self.server = self.spawn(["wineserver", "-f", "-p"], env=self.env)
         code, out = self.wine("wineboot", "-i", timeout=240)
         check(code == 0, "wineboot failed: %s" % out[-2000:])
-        self.keeper = self._spawn([WINE, "cmd"], env=self.env, stdin=subprocess.PIPE)
+        self.keeper = self.spawn([WINE, "cmd"], env=self.env, stdin=subprocess.PIPE)
         wait_for(lambda: wine_processes("explorer.exe /desktop"), 60, "Wine's desktop process")
         for attempt in range(10):
             try:
@@ -129,16 +94,10 @@ class Desktop:
         if not os.path.isdir(self.temp):
             self.temp = os.path.join(users[0], "AppData", "Local", "Temp")
 
-    def _spawn(self, args, **kw):
-        p = subprocess.Popen(args, env=kw.pop("env", None), stdout=kw.pop("stdout", subprocess.DEVNULL),
-                             stderr=kw.pop("stderr", subprocess.DEVNULL), **kw)
-        self.processes.append(p)
-        return p
-
     def close(self):
-        if hasattr(self, "env"):
+        if hasattr(self, "prefix"):
             subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
-        stop_processes(self.processes, grace=10)
+        super().close()
 
     # -- Wine ------------------------------------------------------------------
     def wine(self, *args, env=None, cwd=None, timeout=60):
@@ -167,60 +126,24 @@ class Desktop:
         _, shown = self.reg("query", MONITOR_KEY, "/v", "EDID")
         check(edid.hex().upper() in shown.upper(), "the EDID did not stay in the registry: %s" % shown)
 
+    def run_value(self):
+        """The Run entry the program wrote for itself, or None."""
+        code, out = self.reg("query", RUN_KEY, "/v", "Orvane")
+        return out if code == 0 and "Orvane" in out else None
+
     # -- the screen --------------------------------------------------------------
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, capture_output=True,
-                              text=True, timeout=20).stdout
-
-    def tree(self):
-        return subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True,
-                              timeout=20).stdout
-
-    def windows(self, title):
-        """(id, w, h, x, y) of the mapped top-level windows with that title."""
-        found = []
-        pattern = re.compile(r'^     (0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)'
-                             % re.escape(title))
-        for line in self.tree().splitlines():
-            m = pattern.match(line)
-            if m:
-                state = subprocess.run(["xwininfo", "-id", m.group(1)], env=self.env, capture_output=True,
-                                       text=True).stdout
-                if "IsViewable" in state:
-                    found.append((m.group(1),) + tuple(int(g) for g in m.groups()[1:]))
-        return found
-
-    def tray_icons(self):
-        """Geometry (w, h, x, y) of the Wine icons docked in the tray host."""
-        icons, inside = [], False
-        for line in self.tree().splitlines():
-            if '"panel": ("panel" "trayer")' in line:
-                inside = True
-                continue
-            if inside and re.match(r"^     0x", line):
-                break
-            m = re.match(r'^\s+0x[0-9a-f]+ .*\("explorer\.exe" "explorer\.exe"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
-                         r'\s+\+(-?\d+)\+(-?\d+)', line)
-            if inside and m:
-                icons.append(tuple(int(g) for g in m.groups()))
-        return icons
-
-    def screenshot(self, path, crop=None):
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        subprocess.run(["import", "-window", "root", path], env=self.env, check=True, timeout=30)
-        if crop:
-            w, h, x, y = crop
-            subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", path],
-                           check=True, timeout=30)
-        return path
-
-    def press(self, wid, *keys):
-        """Keys to a window: Wine takes real key presses into the window
-        that has the X focus, not keys sent to a window."""
-        self.xdotool("windowfocus", "--sync", wid)
-        for key in keys:
-            self.xdotool("key", key)
-            time.sleep(0.15)
+    def popups(self):
+        """Mapped popup windows of the programs: menus, tool tips. Wine maps a
+        popup as an override-redirect X window until it has once been active
+        (as a tray menu is); after that it maps it as a managed window that
+        stays above and off the task bar."""
+        def popup(wid, state):
+            if "Override Redirect State: yes" in state:
+                return True
+            states = subprocess.run(["xprop", "-id", wid, "_NET_WM_STATE"], env=self.env, capture_output=True,
+                                    text=True).stdout
+            return "_NET_WM_STATE_ABOVE" in states and "_NET_WM_STATE_SKIP_TASKBAR" in states
+        return self.windows(wm_class=PROGRAM_CLASS, keep=popup)
 
 
 class Scenario:
@@ -243,11 +166,17 @@ class Scenario:
         self.control(vcp={0xAA: (1, 4)})
         self.started = []
         self.shots = 0
-        for name in ("Orvane_log.txt", "Renovo_log.txt"):
+        for log in ("Orvane_log.txt", "Renovo_log.txt"):
             try:
-                os.remove(os.path.join(desk.temp, name))
+                os.remove(os.path.join(desk.temp, log))
             except FileNotFoundError:
                 pass
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
 
     # -- the stand-in monitor ----------------------------------------------------
     def control(self, monitors=1, delay=0, fail=False, hang=False, vcp=None):
@@ -261,11 +190,8 @@ class Scenario:
         os.replace(path + ".new", path)
 
     def calls(self):
-        try:
-            with open(os.path.join(self.install, "dxva2-calls.txt")) as f:
-                return [line.split(" ", 1)[1].strip() for line in f if " " in line]
-        except FileNotFoundError:
-            return []
+        return [line.split(" ", 1)[1].strip() for line in read_text(os.path.join(self.install, "dxva2-calls.txt"))
+                .splitlines(keepends=True) if " " in line]
 
     def sets(self, code):
         """The values written to a VCP code, in order."""
@@ -278,8 +204,7 @@ class Scenario:
 
     # -- the programs ------------------------------------------------------------
     def start(self, program="Orvane.exe", *args, extra_env=None, debug=None):
-        env = dict(self.desk.env)
-        env.update(extra_env or {})
+        env = dict(self.desk.env, **(extra_env or {}))
         if debug:
             env["WINEDEBUG"] = debug
         err = open(os.path.join(self.root, "%s-%d.err" % (program, len(self.started))), "wb")
@@ -290,6 +215,15 @@ class Scenario:
         self.started.append(p)
         return p
 
+    def started_orvane(self, *args, extra_env=None, debug=None):
+        """Orvane.exe started and through its first tick."""
+        p = self.start("Orvane.exe", *args, extra_env=extra_env, debug=debug)
+        try:
+            self.wait_log("Timer end ", timeout=60)
+        except Failure:
+            raise Failure("no tick logged (exit %s): %s" % (p.poll(), self.stderr_of(p)[-1500:]))
+        return p
+
     def probe(self, *args, debug=None):
         """Runs the desktop probe beside the stand-in; its output."""
         env = dict(self.desk.env)
@@ -297,13 +231,26 @@ class Scenario:
             env["WINEDEBUG"] = debug
         return self.desk.wine(os.path.join(self.install, "probe.exe"), *args, env=env, cwd=self.install)[1]
 
+    def probe_running(self, *args):
+        """The desktop probe started beside the stand-in, left running;
+        (its process, the file its output goes to)."""
+        out = os.path.join(self.root, args[0] + ".out")
+        with open(out, "w") as f:
+            p = subprocess.Popen([WINE, os.path.join(self.install, "probe.exe")] + list(args), env=self.desk.env,
+                                 cwd=self.install, stdout=f)
+        return p, out
+
+    def poke(self, notice):
+        code, out = self.desk.wine(os.path.join(self.install, "poke.exe"), "Orvane", notice)
+        check(code == 0, "no notice %s reached the program: %s" % (notice, out))
+        return out
+
     @staticmethod
     def stderr_of(p):
-        with open(p.err_path, encoding="utf-8", errors="replace") as f:
-            return f.read()
+        return read_text(p.err_path)
 
     def boxes_said(self, p):
-        return [line for line in self.stderr_of(p).splitlines() if line.startswith("box: ")]
+        return boxes_in(self.stderr_of(p))
 
     def processes(self, exe="Orvane.exe"):
         """(pid, command line) of every process of that program in this
@@ -311,12 +258,16 @@ class Scenario:
         folder = os.path.basename(self.root)
         return [(pid, line) for pid, line in wine_processes(exe) if folder in line]
 
-    def log(self, name="Orvane_log.txt"):
+    def restarted(self, other_than=None, timeout=60):
+        """Pid of the Orvane.exe the updater started again (argument "1")."""
         try:
-            with open(os.path.join(self.desk.temp, name), encoding="utf-8", errors="replace") as f:
-                return f.read()
-        except FileNotFoundError:
-            return ""
+            return wait_for(lambda: [p for p, c in self.processes("Orvane.exe") if p != other_than
+                                     and c.rstrip().endswith(" 1")], timeout, "Orvane.exe restarted with argument 1")[0]
+        except Failure as error:
+            raise Failure("%s; the updater logged: %s" % (error, self.log("Renovo_log.txt")[-1500:]))
+
+    def log(self, name="Orvane_log.txt"):
+        return read_text(os.path.join(self.desk.temp, name))
 
     def wait_log(self, text, timeout=30, count=1):
         wait_for(lambda: self.log().count(text) >= count, timeout, repr(text) + " in the log")
@@ -324,18 +275,24 @@ class Scenario:
     def wait_ticks(self, more=1, timeout=30):
         self.wait_log("Timer end ", timeout=timeout, count=self.log().count("Timer end ") + more)
 
+    # -- the screen --------------------------------------------------------------
     def shot(self, label, crop=None):
         """A screenshot kept as an artefact of the scenario."""
         self.shots += 1
         base = os.path.join(ARTIFACTS, "wine", self.name) if ARTIFACTS else os.path.join(self.root, "shots")
         return self.desk.screenshot(os.path.join(base, "%02d-%s.png" % (self.shots, label)), crop)
 
+    def tray_icon(self, timeout=30):
+        return wait_for(lambda: (self.desk.tray_icons(ICON_CLASS) or [None])[0], timeout, "the tray icon")
+
     def answer_box(self, title, key="Return", timeout=30):
+        """Wine takes real key presses into the window that has the X focus,
+        not keys sent to a window."""
         wid = wait_for(lambda: self.desk.windows(title), timeout, "the box " + repr(title))[0][0]
         time.sleep(0.5)
         self.shot("box")
         for _ in range(3):
-            self.desk.press(wid, key)
+            self.desk.keys(key, window=wid)
             try:
                 wait_for(lambda: wid not in [w[0] for w in self.desk.windows(title)], 4, "the box to close")
                 return
@@ -343,20 +300,36 @@ class Scenario:
                 pass
         raise Failure("the box %r did not close" % title)
 
-    def poke(self, notice):
-        code, out = self.desk.wine(os.path.join(self.install, "poke.exe"), "Orvane", notice)
-        check(code == 0, "no notice %s reached the program: %s" % (notice, out))
-        return out
+    def open_tray_menu(self):
+        """Right-clicks the program's tray icon; the menu is the program's
+        popup (Qt shows it again in the same window, so any mapped one
+        counts)."""
+        for _ in range(4):
+            w, h, x, y = self.tray_icon()
+            self.desk.xdotool("mousemove", x + w // 2, y + h // 2)
+            time.sleep(0.3)
+            self.desk.xdotool("click", "3")
+            try:
+                return wait_for(lambda: [p for p in self.desk.popups() if p[2] > 100], 5, "the tray menu")[0]
+            except Failure:
+                self.desk.xdotool("mousemove", 5, 1000)
+                time.sleep(1.5)
+        raise Failure("the tray menu did not open")
+
+    def menu_choose(self, from_bottom):
+        """Opens the tray menu and picks an entry counted from its end by the
+        keyboard: 1 is Exit, 2 Check For Updates, 4 Run at Startup."""
+        menu = self.open_tray_menu()
+        time.sleep(0.3)
+        self.shot("tray-menu", (menu[1] + 40, menu[2] + 40, max(0, menu[3] - 40), max(0, menu[4] - 40)))
+        self.desk.keys(*(["Up"] * from_bottom + ["Return"]), window=menu[0])
+        wait_for(lambda: menu[0] not in [p[0] for p in self.desk.popups()], 10, "the tray menu to close")
 
     def close(self):
         for p in self.started:
             if p.poll() is None:
                 p.kill()
-        for pid, _ in self.processes("Orvane.exe") + self.processes("Renovo.exe") + self.processes("Kestrun.exe"):
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except OSError:
-                pass
+        kill(pid for exe in ("Orvane.exe", "Renovo.exe", "Kestrun.exe") for pid, _ in self.processes(exe))
         for p in self.started:
             try:
                 p.wait(10)
@@ -365,4 +338,4 @@ class Scenario:
         wait_for(lambda: not self.processes("Orvane.exe"), 10, "the scenario's programs to end")
         # A killed program's tray icon goes once the tray notices its window
         # has gone.
-        wait_for(lambda: not self.desk.tray_icons(), 15, "the tray to empty")
+        wait_for(lambda: not self.desk.tray_icons(ICON_CLASS), 15, "the tray to empty")
