@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 
@@ -14,7 +13,9 @@
 #include "support/TestSupport.h"
 
 using orvane::test::MakeScratchDir;
+using orvane::test::ProcessRun;
 using orvane::test::ReadFile;
+using orvane::test::RunProcess;
 using orvane::test::WriteFile;
 
 namespace {
@@ -36,14 +37,12 @@ Install MakeInstall(const QByteArray& runInfo)
 
 QString RunProbe(const Install& install, const QStringList& args, const QString& tmpdir = QString())
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", tmpdir.isNull() ? install.tmp : tmpdir);
-    process.setProcessEnvironment(env);
-    process.start(install.dir + "/log-probe", args);
-    EXPECT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    const ProcessRun run = RunProcess(install.dir + "/log-probe", args, env, 20000);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    return QString::fromUtf8(run.standardOutput).trimmed();
 }
 
 QStringList LogLines(const Install& install, const char* name = "Orvane_log.txt")

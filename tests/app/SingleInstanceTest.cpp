@@ -65,8 +65,7 @@ TEST(SingleInstance, SecondStartIsRefusedAndLeavesTheFirstAndItsLogAlone)
     const int ticks = install.Log().count("Timer end ");
     EXPECT_TRUE(WaitFor([&] { return install.Log().count("Timer end ") > ticks; }, 20000));
 
-    first->terminate();
-    first->waitForFinished(5000);
+    StopProcess(*first);
 }
 
 TEST(SingleInstance, ANewStartAfterTheFirstEndedRuns)

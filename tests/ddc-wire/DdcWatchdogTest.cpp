@@ -3,7 +3,6 @@
 // the same and of another monitor; and how many threads the library meets.
 #include "tests/ddc-wire/WireFixture.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include "orvane/monitor/VcpAccess.h"
@@ -23,17 +22,9 @@ int ProcessThreads()
     return -1;
 }
 
-class DdcWatchdog : public ::testing::Test {
-protected:
-    int argc = 1;
-    char name[9] = "watchdog";
-    char* argv[1] = {name};
-    QCoreApplication app{argc, argv};
-};
-
 }  // namespace
 
-TEST_F(DdcWatchdog, AbandonedReadLeavesTheOtherMonitorAndTheNextReadSound)
+TEST(DdcWatchdog, AbandonedReadLeavesTheOtherMonitorAndTheNextReadSound)
 {
     REQUIRE_PRELOAD();
     Wire wire(Monitors(2));
@@ -76,7 +67,7 @@ TEST_F(DdcWatchdog, AbandonedReadLeavesTheOtherMonitorAndTheNextReadSound)
     EXPECT_LE(ProcessThreads(), threadsBefore + 3) << "no threads pile up";
 }
 
-TEST_F(DdcWatchdog, TheLibraryMeetsOneThreadPerMonitor)
+TEST(DdcWatchdog, TheLibraryMeetsOneThreadPerMonitor)
 {
     REQUIRE_PRELOAD();
     // libddcutil keeps data for every thread that ever called it, so a new

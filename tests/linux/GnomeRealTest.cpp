@@ -2,48 +2,34 @@
 // private session bus of the test's own.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "platform/linux/DdcMonitorConfig.h"
 #include "platform/linux/DdcMonitors.h"
 #include "platform/linux/GnomeDisplays.h"
 #include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/SessionRotation.h"
-#include "platform/linux/DdcMonitorConfig.h"
 #include "platform/linux/LinuxSystem.h"
-#include "platform/linux/SessionNotices.h"
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/MonitorDirectory.h"
 #include "platform/linux/MutterDisplayConfig.h"
+#include "platform/linux/SessionNotices.h"
+#include "platform/linux/SessionRotation.h"
+#include "support/DisplayRequest.h"
 #include "support/TestSupport.h"
 #include "tests/linux/FakeDdcLibrary.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
+using orvane::test::Turn;
 
 namespace {
 
-DisplaySettings Turn(std::uint32_t orientation, std::uint32_t width, std::uint32_t height)
-{
-    DisplaySettings settings;
-    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    settings.orientation = orientation;
-    settings.pelsWidth = width;
-    settings.pelsHeight = height;
-    settings.displayFrequency = 60;
-    return settings;
-}
-
 class GnomeReal : public ::testing::Test {
 protected:
-    int argc = 1;
-    char name[10] = "gnometest";
-    char* argv[1] = {name};
-    QCoreApplication app{argc, argv};
-    QProcess bus;
+    orvane::test::SessionBus bus;
     QProcess mutter;
     QString address;
     std::unique_ptr<MutterDisplayConfig> service;
@@ -57,10 +43,8 @@ protected:
     {
         if (QStandardPaths::findExecutable("mutter").isEmpty())
             GTEST_SKIP() << "mutter is not installed";
-        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(bus.waitForStarted(5000));
-        ASSERT_TRUE(orvane::test::WaitFor([&] { return bus.canReadLine(); }, 10000));
-        address = QString::fromUtf8(bus.readLine()).trimmed();
+        ASSERT_TRUE(bus.Started());
+        address = bus.Address();
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
@@ -90,14 +74,7 @@ protected:
     {
         service.reset();
         QDBusConnection::disconnectFromBus("gnometest");
-        for (QProcess* process : {&mutter, &bus}) {
-            if (process->state() == QProcess::Running) {
-                process->terminate();
-                if (!process->waitForFinished(5000))
-                    process->kill();
-                process->waitForFinished(3000);
-            }
-        }
+        orvane::test::StopProcess(mutter);
     }
 };
 

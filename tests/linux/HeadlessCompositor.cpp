@@ -37,14 +37,8 @@ HeadlessCompositor::HeadlessCompositor(Kind kind, int outputs) : m_kind(kind)
 HeadlessCompositor::~HeadlessCompositor()
 {
     // The compositor first, then its bus.
-    for (QProcess* process : {&m_process, &m_bus}) {
-        if (process->state() == QProcess::Running) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished(3000);
-        }
-    }
+    orvane::test::StopProcess(m_process);
+    m_bus.reset();
 }
 
 bool HeadlessCompositor::WaitForSocket(const QString& runtime, int timeoutMs)
@@ -85,13 +79,13 @@ bool HeadlessCompositor::StartKWin(int outputs)
     ::chmod(QFile::encodeName(m_runtime).constData(), 0700);
     // A session bus of its own, started here rather than through
     // dbus-run-session, so that stopping the test's child stops KWin itself.
-    m_bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
-    if (!m_bus.waitForStarted(5000) || !orvane::test::WaitFor([&] { return m_bus.canReadLine(); }, 10000)) {
+    m_bus = std::make_unique<orvane::test::SessionBus>();
+    if (!m_bus->Started()) {
         m_why = "no session bus for KWin";
         return false;
     }
     QProcessEnvironment environment = BaseEnvironment(m_runtime);
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(m_bus.readLine()).trimmed());
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", m_bus->Address());
     m_process.setProcessEnvironment(environment);
     m_process.start(bin, {"--virtual", "--width", "1920", "--height", "1080", "--output-count",
                              QString::number(outputs), "--socket", "kwin-test", "--no-lockscreen",

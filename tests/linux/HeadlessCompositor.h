@@ -10,6 +10,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include "support/TestSupport.h"
+
 class HeadlessCompositor {
 public:
     enum class Kind { KWin, Sway };
@@ -33,7 +35,7 @@ private:
     bool WaitForSocket(const QString& runtime, int timeoutMs);
 
     Kind m_kind;
-    QProcess m_bus;
+    std::unique_ptr<orvane::test::SessionBus> m_bus;
     QProcess m_process;
     QString m_runtime;
     QString m_socket;

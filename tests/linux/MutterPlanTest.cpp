@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/MutterState.h"
+#include "support/DisplayRequest.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
+using orvane::test::Turn;
 
 namespace {
 
@@ -26,17 +28,6 @@ MutterState SideBySide()
                              MutterLogicalMonitor{1920, 0, 1.0, 0, false, {"HDMI-1"}},
                              MutterLogicalMonitor{0, 1080, 1.0, 0, false, {"DP-2"}}};
     return state;
-}
-
-DisplaySettings Turn(std::uint32_t orientation, std::uint32_t width, std::uint32_t height, std::uint32_t hz)
-{
-    DisplaySettings settings;
-    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    settings.orientation = orientation;
-    settings.pelsWidth = width;
-    settings.pelsHeight = height;
-    settings.displayFrequency = hz;
-    return settings;
 }
 
 }  // namespace

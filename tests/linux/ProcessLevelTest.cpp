@@ -29,11 +29,9 @@ QString EntryPath()
 
 int RunKestrun(const QString& kestrun, const QStringList& args)
 {
-    QProcess process;
-    process.start(kestrun, args);
-    if (!process.waitForFinished(10000))
-        return -1;
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    const orvane::test::ProcessRun run =
+        orvane::test::RunProcess(kestrun, args, QProcessEnvironment::systemEnvironment(), 10000);
+    return run.finished ? run.exitCode : -1;
 }
 
 QString ExecLine(const QByteArray& entry)
@@ -109,10 +107,6 @@ TEST(RunAtStartup, AnEntrySwitchedOffByTheDesktopIsOff)
 
 TEST(SingleInstance, SecondIsRefusedAndAKilledFirstDoesNotBlock)
 {
-    int argc = 1;
-    char name[] = "instancetest";
-    char* argv[] = {name};
-    QCoreApplication app(argc, argv);
     const QString holder = QCoreApplication::applicationDirPath() + "/linux_instance_holder";
     ASSERT_TRUE(QFileInfo::exists(holder)) << holder.toStdString();
 
@@ -169,11 +163,7 @@ TEST(SingleInstance, SecondIsRefusedAndAKilledFirstDoesNotBlock)
 
 namespace {
 
-struct OrvaneRun {
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray standardOutput;
-    QByteArray standardError;
+struct OrvaneRun : orvane::test::ProcessRun {
     QByteArray log;
 };
 
@@ -182,7 +172,6 @@ struct OrvaneRun {
 // unless `onDisplay`.
 OrvaneRun RunOrvane(const QString& orvane, const QString& display, bool onDisplay = false)
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
@@ -193,17 +182,7 @@ OrvaneRun RunOrvane(const QString& orvane, const QString& display, bool onDispla
     if (!onDisplay)
         environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("ORVANE_AUTO_CONFIRM", "1");
-    process.setProcessEnvironment(environment);
-    process.start(orvane, QStringList());
-    OrvaneRun run;
-    run.finished = process.waitForFinished(60000);
-    if (!run.finished) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.standardOutput = process.readAllStandardOutput();
-    run.standardError = process.readAllStandardError();
+    OrvaneRun run{orvane::test::RunProcess(orvane, QStringList(), environment), {}};
     run.log = ReadFile(QDir::tempPath() + "/Orvane_log.txt");
     return run;
 }
@@ -212,10 +191,6 @@ OrvaneRun RunOrvane(const QString& orvane, const QString& display, bool onDispla
 
 class OrvaneOnThisMachine : public ::testing::Test {
 protected:
-    int argc = 1;
-    char name[12] = "orvanetest";
-    char* argv[1] = {name};
-    QCoreApplication app{argc, argv};
     QString orvane = StageDir() + "/Orvane";
 
     void SetUp() override

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/RandrSettings.h"
+#include "support/DisplayRequest.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
+using orvane::test::Turn;
 
 namespace {
 
@@ -32,17 +34,6 @@ RandrScreen TwoOutputs()
                       RandrOutput{2, "HDMI-1", true, 200, {21, 22}, 1, {}}};
     screen.primary = 1;
     return screen;
-}
-
-DisplaySettings Rotation(std::uint32_t orientation, std::uint32_t width, std::uint32_t height, std::uint32_t hz)
-{
-    DisplaySettings settings;
-    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    settings.orientation = orientation;
-    settings.pelsWidth = width;
-    settings.pelsHeight = height;
-    settings.displayFrequency = hz;
-    return settings;
 }
 
 class FakeServer : public RandrServer {
@@ -119,7 +110,7 @@ TEST(RandrSettings, ModeListHasOneEntryPerSizeAndWholeRate)
 
 TEST(RandrPlan, PortraitUsesTheNativeModeTurnedAndGrowsTheScreen)
 {
-    const auto plan = PlanChange(TwoOutputs(), "DP-1", Rotation(DMDO_90, 2160, 3840, 60));
+    const auto plan = PlanChange(TwoOutputs(), "DP-1", Turn(DMDO_90, 2160, 3840, 60));
     ASSERT_EQ(plan.result, DISP_CHANGE_SUCCESSFUL);
     EXPECT_FALSE(plan.nothingToDo);
     EXPECT_EQ(plan.crtc.crtc, 100u);
@@ -134,15 +125,15 @@ TEST(RandrPlan, PortraitUsesTheNativeModeTurnedAndGrowsTheScreen)
 TEST(RandrPlan, RateAndSizeChoices)
 {
     const RandrScreen screen = TwoOutputs();
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(DMDO_DEFAULT, 3840, 2160, 30)).crtc.mode, 12u);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(DMDO_DEFAULT, 3840, 2160, 30)).crtc.mode, 12u);
     // No rate given: the running mode stays.
-    auto settings = Rotation(DMDO_DEFAULT, 3840, 2160, 0);
+    auto settings = Turn(DMDO_DEFAULT, 3840, 2160, 0);
     EXPECT_TRUE(PlanChange(screen, "DP-1", settings).nothingToDo);
     // A rate the output does not offer, a size it does not have, an angle out of range.
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(DMDO_DEFAULT, 3840, 2160, 75)).result, DISP_CHANGE_BADMODE);
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(DMDO_90, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(7, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
-    EXPECT_EQ(PlanChange(screen, "VGA-1", Rotation(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_FAILED);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(DMDO_DEFAULT, 3840, 2160, 75)).result, DISP_CHANGE_BADMODE);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(DMDO_90, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(7, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
+    EXPECT_EQ(PlanChange(screen, "VGA-1", Turn(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_FAILED);
     // Only the orientation given: the mode is kept and turned.
     DisplaySettings turnOnly;
     turnOnly.fields = DM_DISPLAYORIENTATION;
@@ -158,16 +149,16 @@ TEST(RandrPlan, RefusedWhereTheHardwareCannotTurnOrTheScreenCannotGrow)
 {
     RandrScreen screen = TwoOutputs();
     screen.crtcs[0].rotations = kRandrRotate0;
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_BADMODE);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_BADMODE);
     screen = TwoOutputs();
     screen.maxHeight = 2160;
-    EXPECT_EQ(PlanChange(screen, "DP-1", Rotation(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_BADMODE);
+    EXPECT_EQ(PlanChange(screen, "DP-1", Turn(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_BADMODE);
 }
 
 TEST(RandrApply, GrowsFirstThenTurnsThenFitsTheScreen)
 {
     FakeServer server;
-    ASSERT_EQ(ApplyChange(server, "DP-1", Rotation(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(ApplyChange(server, "DP-1", Turn(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_SUCCESSFUL);
     EXPECT_EQ(server.calls, (std::vector<std::string>{"grab", "screen 5760x3840", "crtc 100 mode 11 rot 2 at 0,0",
                                                       "ungrab"}));
 
@@ -176,7 +167,7 @@ TEST(RandrApply, GrowsFirstThenTurnsThenFitsTheScreen)
     server.screen.crtcs[0].rotation = kRandrRotate90;
     server.screen.crtcs[0].width = 2160;
     server.screen.crtcs[0].height = 3840;
-    ASSERT_EQ(ApplyChange(server, "DP-1", Rotation(DMDO_DEFAULT, 3840, 2160, 60)), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(ApplyChange(server, "DP-1", Turn(DMDO_DEFAULT, 3840, 2160, 60)), DISP_CHANGE_SUCCESSFUL);
     EXPECT_EQ(server.calls, (std::vector<std::string>{"grab", "crtc 100 mode 11 rot 1 at 0,0", "screen 5760x2160",
                                                       "ungrab"}));
 }
@@ -185,20 +176,20 @@ TEST(RandrApply, RefusedCrtcPutsTheScreenBack)
 {
     FakeServer server;
     server.refuseCrtc = true;
-    EXPECT_EQ(ApplyChange(server, "DP-1", Rotation(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_FAILED);
+    EXPECT_EQ(ApplyChange(server, "DP-1", Turn(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_FAILED);
     EXPECT_EQ(server.calls, (std::vector<std::string>{"grab", "screen 5760x3840", "crtc 100 mode 11 rot 2 at 0,0",
                                                       "screen 5760x2160", "ungrab"}));
     EXPECT_EQ(server.screen.height, 2160);
 
     FakeServer noGrow;
     noGrow.refuseScreen = true;
-    EXPECT_EQ(ApplyChange(noGrow, "DP-1", Rotation(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_FAILED);
+    EXPECT_EQ(ApplyChange(noGrow, "DP-1", Turn(DMDO_90, 2160, 3840, 60)), DISP_CHANGE_FAILED);
     EXPECT_EQ(noGrow.calls, (std::vector<std::string>{"grab", "screen 5760x3840", "ungrab"}));
 }
 
 TEST(RandrApply, NothingIsSentForTheSettingsInForce)
 {
     FakeServer server;
-    EXPECT_EQ(ApplyChange(server, "DP-1", Rotation(DMDO_DEFAULT, 3840, 2160, 60)), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(ApplyChange(server, "DP-1", Turn(DMDO_DEFAULT, 3840, 2160, 60)), DISP_CHANGE_SUCCESSFUL);
     EXPECT_TRUE(server.calls.empty());
 }

@@ -2,7 +2,6 @@
 // loop; the program then takes the path of a closed window.
 #include <signal.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 
 #include <gtest/gtest.h>
@@ -31,11 +30,4 @@ TEST(SessionEnd, EachStopSignalEndsTheSessionOnce)
         orvane::test::WaitFor([] { return false; }, 100);
         EXPECT_EQ(notices.size(), 1u);
     }
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 
 #include <cstdio>
 
@@ -63,17 +61,10 @@ TEST(NoticeMapping, DrmEventsTellArrivalFromRemoval)
 
 TEST(SleepWatcher, PrepareForSleepOnTheBusBecomesSuspendAndResume)
 {
-    int argc = 1;
-    char name[] = "sleeptest";
-    char* argv[] = {name};
-    QCoreApplication app(argc, argv);
-
     // A private bus stands in for the system bus; the test owns logind's name on it.
-    QProcess daemon;
-    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    ASSERT_TRUE(daemon.waitForStarted(5000));
-    ASSERT_TRUE(orvane::test::WaitFor([&] { return daemon.canReadLine(); }, 10000));
-    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    orvane::test::SessionBus daemon;
+    ASSERT_TRUE(daemon.Started());
+    const QString address = daemon.Address();
 
     QDBusConnection watcherBus = QDBusConnection::connectToBus(address, "watcher");
     QDBusConnection logindBus = QDBusConnection::connectToBus(address, "logind");
@@ -96,8 +87,6 @@ TEST(SleepWatcher, PrepareForSleepOnTheBusBecomesSuspendAndResume)
 
     QDBusConnection::disconnectFromBus("watcher");
     QDBusConnection::disconnectFromBus("logind");
-    daemon.terminate();
-    daemon.waitForFinished(3000);
 }
 
 TEST(SleepWatcher, NoBusIsSkippedQuietly)

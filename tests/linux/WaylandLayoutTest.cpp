@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/WaylandLayout.h"
+#include "support/DisplayRequest.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
+using orvane::test::Turn;
 
 namespace {
 
@@ -30,17 +32,6 @@ WaylandLayout Layout()
     left.currentMode = 1;
     left.edid = {0x00, 0xff};
     return WaylandLayout{{off, right, left}};
-}
-
-DisplaySettings Turn(std::uint32_t orientation, std::uint32_t width, std::uint32_t height, std::uint32_t hertz)
-{
-    DisplaySettings settings;
-    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    settings.orientation = orientation;
-    settings.pelsWidth = width;
-    settings.pelsHeight = height;
-    settings.displayFrequency = hertz;
-    return settings;
 }
 
 }  // namespace

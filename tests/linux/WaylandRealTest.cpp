@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <iostream>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 
@@ -14,32 +13,19 @@
 #include "platform/linux/OutputChangeWatcher.h"
 #include "platform/linux/OutputManagement.h"
 #include "platform/linux/WaylandDisplays.h"
+#include "support/DisplayRequest.h"
 #include "support/TestSupport.h"
 #include "tests/linux/HeadlessCompositor.h"
 #include "tests/linux/WlOutputReader.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
+using orvane::test::Turn;
 
 namespace {
 
-DisplaySettings Turn(std::uint32_t orientation, std::uint32_t width, std::uint32_t height, std::uint32_t hertz = 60)
-{
-    DisplaySettings settings;
-    settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    settings.orientation = orientation;
-    settings.pelsWidth = width;
-    settings.pelsHeight = height;
-    settings.displayFrequency = hertz;
-    return settings;
-}
-
 class WaylandReal : public ::testing::TestWithParam<HeadlessCompositor::Kind> {
 protected:
-    int argc = 1;
-    char name[12] = "waylandtest";
-    char* argv[1] = {name};
-    QCoreApplication app{argc, argv};
     std::unique_ptr<HeadlessCompositor> compositor;
     std::unique_ptr<OutputManagement> outputs;
     std::unique_ptr<WaylandDisplays> displays;
@@ -215,10 +201,7 @@ TEST_P(WaylandReal, DemonstrationModeTurnsTheCompositorsOutputOnASimulatedPivot)
               << turned.ShownHeight() << ", " << second << " at x " << Shown(second).x << std::endl;
     ASSERT_EQ(pivot("1"), 0);
     EXPECT_TRUE(orvane::test::WaitFor([&] { return Shown(first).transform == 0; }, 30000)) << log().toStdString();
-    orvane.terminate();
-    if (!orvane.waitForFinished(5000))
-        orvane.kill();
-    orvane.waitForFinished(3000);
+    orvane::test::StopProcess(orvane);
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositors, WaylandReal,

@@ -36,10 +36,6 @@ void SetWorkArea(const std::string& display, long x, long y, long w, long h)
 
 class X11Real : public ::testing::Test {
 protected:
-    int argc = 1;
-    char name[8] = "x11test";
-    char* argv[1] = {name};
-    QCoreApplication app{argc, argv};
     orvane::test::Xvfb xvfb{1920, 1080};
     std::string display;
     std::unique_ptr<XlibRandrServer> server;
@@ -194,10 +190,6 @@ TEST(X11Connect, NoDisplayIsAClearRefusal)
 
 TEST(LinuxPlatformOnX11, WholePlatformEnumeratesAndDeliversNoticesOnTheSubscribingThread)
 {
-    int argc = 1;
-    char name[] = "platformtest";
-    char* argv[] = {name};
-    QCoreApplication app(argc, argv);
     orvane::test::Xvfb xvfb;
     ASSERT_TRUE(xvfb.Started());
     qputenv("DISPLAY", xvfb.Display().toUtf8());
@@ -214,7 +206,7 @@ TEST(LinuxPlatformOnX11, WholePlatformEnumeratesAndDeliversNoticesOnTheSubscribi
 
     std::vector<SystemNotice> notices;
     platform->Notices().Subscribe([&](const SystemNotice& n) {
-        EXPECT_EQ(QThread::currentThread(), app.thread());
+        EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
         notices.push_back(n);
     });
     SetWorkArea(xvfb.Display().toStdString(), 0, 0, 1920, 1000);

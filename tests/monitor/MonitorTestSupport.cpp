@@ -1,10 +1,7 @@
 #include "monitor/MonitorTestSupport.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -13,74 +10,6 @@
 #include "support/TestSupport.h"
 
 namespace orvane::test {
-
-namespace {
-
-// Worker threads and timers want an application object.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "monitor-tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QCoreApplication> m_app;
-};
-
-const ::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-std::mutex g_logMutex;
-QStringList g_lines;
-QtMessageHandler g_previous = nullptr;
-
-void Capture(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    g_lines.append(message);
-}
-
-}  // namespace
-
-LogCapture::LogCapture()
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    g_lines.clear();
-    g_previous = qInstallMessageHandler(Capture);
-}
-
-LogCapture::~LogCapture()
-{
-    qInstallMessageHandler(g_previous);
-}
-
-QStringList LogCapture::Lines() const
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    return g_lines;
-}
-
-bool LogCapture::Contains(const QString& line) const
-{
-    return IndexOf(line) >= 0;
-}
-
-int LogCapture::IndexOf(const QString& line, int from) const
-{
-    return Lines().indexOf(line, from);
-}
-
-int LogCapture::CountStartingWith(const QString& prefix) const
-{
-    int count = 0;
-    for (const QString& line : Lines())
-        count += line.startsWith(prefix) ? 1 : 0;
-    return count;
-}
 
 void ScriptedMonitorConfig::Release()
 {

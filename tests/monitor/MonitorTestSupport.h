@@ -1,6 +1,5 @@
-// Shared pieces of the monitor-access tests: a Qt application for the worker
-// threads, a capture of the debug lines, a scriptable monitor interface and
-// simulated platforms written to scratch files.
+// Shared pieces of the monitor-access tests: a scriptable monitor interface
+// and simulated platforms written to scratch files.
 #pragma once
 
 #include <QJsonObject>
@@ -14,20 +13,9 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "support/LogCapture.h"
 
 namespace orvane::test {
-
-// Collects every Qt message (from any thread) while alive.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    QStringList Lines() const;
-    bool Contains(const QString& line) const;
-    // Index of the first line equal to line at or after from; -1 when none.
-    int IndexOf(const QString& line, int from = 0) const;
-    int CountStartingWith(const QString& prefix) const;
-};
 
 // A monitor interface whose VCP calls answer as the test says, optionally
 // blocking until released.

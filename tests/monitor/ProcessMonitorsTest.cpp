@@ -1,4 +1,3 @@
-#include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
@@ -9,15 +8,13 @@ namespace {
 
 TEST(ProcessMonitorsTest, ObjectsAreBuiltBeforeMainOverTheProcessPlatform)
 {
-    QProcess probe;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ORVANE_PLATFORM", "sim:" + orvane::test::SourceDir() + "/examples/sim/two-plus-unsupported.json");
-    probe.setProcessEnvironment(env);
-    probe.start(qEnvironmentVariable("PROBE"), QStringList());
-    ASSERT_TRUE(probe.waitForFinished(20000));
-    EXPECT_EQ(probe.exitCode(), 0);
-    EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "total=3 supported=2 list=2");
-    const QByteArray lines = probe.readAllStandardError();
+    const auto probe = orvane::test::RunProcess(qEnvironmentVariable("PROBE"), QStringList(), env, 20000);
+    ASSERT_TRUE(probe.finished);
+    EXPECT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.standardOutput.trimmed(), "total=3 supported=2 list=2");
+    const QByteArray lines = probe.standardError;
     // Start-up lines go to Qt's default output, in construction order.
     const int total = lines.indexOf("Total Monitor: 3");
     const int firmware = lines.indexOf("hMonitor  0x101  Monitor  257");

@@ -14,11 +14,13 @@
 #include "orvane/monitor/VcpAccess.h"
 #include "platform/sim/SimEdid.h"
 #include "platform/sim/SimPlatform.h"
+#include "support/ForwardingApis.h"
 #include "support/TestSupport.h"
 
 namespace orvane {
 namespace {
 
+using test::ForwardingMonitorConfig;
 using test::MakeSim;
 using test::MakeSimFromExample;
 using test::SimCommand;
@@ -31,13 +33,11 @@ QJsonObject State(const QString& path)
 
 int RunTool(const QString& path, const QStringList& args, QByteArray* output = nullptr)
 {
-    QProcess tool;
-    tool.start(test::StageDir() + "/orvane-sim", QStringList{path} + args);
-    if (!tool.waitForFinished(10000))
-        return -1;
+    const test::ProcessRun run = test::RunProcess(test::StageDir() + "/orvane-sim", QStringList{path} + args,
+                                                  QProcessEnvironment::systemEnvironment(), 10000);
     if (output)
-        *output = tool.readAllStandardOutput();
-    return tool.exitCode();
+        *output = run.standardOutput;
+    return run.finished ? run.exitCode : -1;
 }
 
 TEST(SimPlatformTest, ToolPivotIsSeenByAnotherInstanceOnItsNextRead)
@@ -91,37 +91,17 @@ TEST(SimPlatformTest, SilencedMonitorBlocksOnlyItsOwnCallsUntilItSpeaks)
 }
 
 // Passes every call on and tells when a read has gone in.
-class EnteringConfig : public platform::MonitorConfigApi {
+class EnteringConfig : public ForwardingMonitorConfig {
 public:
-    explicit EnteringConfig(platform::MonitorConfigApi& inner) : m_inner(inner) {}
-    bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t* count) override
-    {
-        return m_inner.GetNumberOfPhysicalMonitorsFromHMONITOR(display, count);
-    }
-    bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t count,
-                                         std::vector<platform::PhysicalMonitor>& out) override
-    {
-        return m_inner.GetPhysicalMonitorsFromHMONITOR(display, count, out);
-    }
+    using ForwardingMonitorConfig::ForwardingMonitorConfig;
     int GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMonitorHandle monitor, std::uint8_t code,
                                         std::uint32_t* codeType, std::uint32_t* current,
                                         std::uint32_t* maximum) override
     {
         ++reads;
-        return m_inner.GetVCPFeatureAndVCPFeatureReply(monitor, code, codeType, current, maximum);
-    }
-    int SetVCPFeature(platform::PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override
-    {
-        return m_inner.SetVCPFeature(monitor, code, value);
-    }
-    int GetCapabilitiesStringLength(platform::PhysicalMonitorHandle monitor, std::uint32_t* length) override
-    {
-        return m_inner.GetCapabilitiesStringLength(monitor, length);
+        return ForwardingMonitorConfig::GetVCPFeatureAndVCPFeatureReply(monitor, code, codeType, current, maximum);
     }
     std::atomic<int> reads{0};
-
-private:
-    platform::MonitorConfigApi& m_inner;
 };
 
 TEST(SimPlatformTest, DestroyingThePlatformEndsBlockedCalls)

@@ -63,6 +63,41 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+ProcessRun RunProcess(const QString& program, const QStringList& args, const QProcessEnvironment& environment,
+                      int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, args);
+    ProcessRun run;
+    run.finished = process.waitForFinished(timeoutMs);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.standardOutput = process.readAllStandardOutput();
+    run.standardError = process.readAllStandardError();
+    return run;
+}
+
+void StopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill();
+    process.waitForFinished(3000);
+}
+
+SessionBus::SessionBus()
+{
+    m_process.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (m_process.waitForStarted(5000) && WaitFor([&] { return m_process.canReadLine(); }, 10000))
+        m_address = QString::fromUtf8(m_process.readLine()).trimmed();
+}
+
 Xvfb::Xvfb(int width, int height)
 {
     for (int number = 90; number < 140 && !m_started; ++number) {
@@ -88,12 +123,8 @@ Xvfb::Xvfb(int width, int height)
 
 Xvfb::~Xvfb()
 {
-    if (m_process && m_process->state() == QProcess::Running) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(3000))
-            m_process->kill();
-        m_process->waitForFinished(2000);
-    }
+    if (m_process)
+        StopProcess(*m_process);
 }
 
 }  // namespace orvane::test

@@ -1,9 +1,12 @@
-// Helpers shared by the tests: scratch folders, waiting with a deadline, and
-// an X server of the test's own.
+// Helpers shared by the tests: scratch folders, waiting with a deadline,
+// running and stopping other programs, and an X server and a message bus of
+// the test's own.
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -29,6 +32,36 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 // Polls condition every 20 ms, processing events, until it holds or the
 // deadline passes.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+
+// What a program run to its end did.
+struct ProcessRun {
+    bool finished = false;  // false: killed at the deadline
+    int exitCode = -1;      // -1 also when it crashed
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+// Runs program to its end (killed after timeoutMs).
+ProcessRun RunProcess(const QString& program, const QStringList& args,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                      int timeoutMs = 60000);
+
+// Asks a running program to end, and kills it when it has not within 5 s.
+void StopProcess(QProcess& process);
+
+// A message bus of the test's own (dbus-daemon --session), stopped by the
+// destructor.
+class SessionBus {
+public:
+    SessionBus();
+    ~SessionBus() { StopProcess(m_process); }
+    bool Started() const { return !m_address.isEmpty(); }
+    QString Address() const { return m_address; }
+
+private:
+    QProcess m_process;
+    QString m_address;
+};
 
 // An Xvfb server on a free display number, stopped by the destructor.
 class Xvfb {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QEventLoop>
@@ -435,11 +435,4 @@ TEST(Start, WithoutSupportedMonitorWarnsAndEnds)
     EXPECT_EQ(rig.exits, std::vector<int>({0}));
     EXPECT_EQ(window->TrayIcon(), nullptr);
     EXPECT_EQ(window->PollTimer(), nullptr);
-}
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -1,7 +1,6 @@
 // A start without a usable monitor names what is missing on this machine:
 // one log line per cause, and the same text as a second line in the box
 // where the platform examined the monitors' access.
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -85,10 +84,3 @@ TEST(MissingPieces, APlatformThatDoesNotLookKeepsTheBoxAsItIs)
 
 }  // namespace
 }  // namespace orvane
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

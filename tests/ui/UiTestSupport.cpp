@@ -4,47 +4,23 @@
 
 #include <QAction>
 #include <QFile>
-#include <QMutex>
 #include <QTimer>
 
 #include <sstream>
 
 #include "platform/sim/SimControl.h"
 #include "platform/sim/SimPlatform.h"
+#include "support/ForwardingApis.h"
 #include "support/TestSupport.h"
 
 namespace orvane::test {
 
 namespace {
 
-QMutex g_logMutex;
-QStringList g_lines;
-QtMessageHandler g_previous = nullptr;
-
-void Capture(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    QMutexLocker lock(&g_logMutex);
-    g_lines << message;
-}
-
 // The simulation for everything, the version words from the test.
-class VersionedSystem : public platform::SystemApi {
+class VersionedSystem : public ForwardingSystem {
 public:
-    VersionedSystem(platform::SystemApi& inner, Rig& rig) : m_inner(inner), m_rig(rig) {}
-    std::string ModuleFileName() override { return m_inner.ModuleFileName(); }
-    platform::InstanceLock AcquireSingleInstance(const std::string& name) override
-    {
-        return m_inner.AcquireSingleInstance(name);
-    }
-    bool IsRunAtStartup() override { return m_inner.IsRunAtStartup(); }
-    bool StartElevated(const std::string& file, const std::vector<std::string>& args, int show) override
-    {
-        return m_inner.StartElevated(file, args, show);
-    }
-    bool SetFileLastWriteTime(const std::string& path, std::uint64_t time) override
-    {
-        return m_inner.SetFileLastWriteTime(path, time);
-    }
+    VersionedSystem(platform::SystemApi& inner, Rig& rig) : ForwardingSystem(inner), m_rig(rig) {}
     platform::VersionRead ReadFileVersion(const std::string&, std::uint32_t& ms, std::uint32_t& ls) override
     {
         if (!m_rig.hasVersion)
@@ -53,7 +29,6 @@ public:
         ls = m_rig.versionLS;
         return platform::VersionRead::Ok;
     }
-
     bool ShowDesktopNotification(const std::string& title, const std::string& text) override
     {
         m_rig.notifications.push_back({QString::fromStdString(title), QString::fromStdString(text)});
@@ -61,41 +36,19 @@ public:
     }
 
 private:
-    platform::SystemApi& m_inner;
     Rig& m_rig;
 };
 
 // The simulation's monitors with the access report the test sets.
-class ReportingMonitorConfig : public platform::MonitorConfigApi {
+class ReportingMonitorConfig : public ForwardingMonitorConfig {
 public:
-    ReportingMonitorConfig(platform::MonitorConfigApi& inner, const Rig& rig) : m_inner(inner), m_rig(rig) {}
-    bool GetNumberOfPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t* count) override
+    ReportingMonitorConfig(platform::MonitorConfigApi& inner, const Rig& rig)
+        : ForwardingMonitorConfig(inner), m_rig(rig)
     {
-        return m_inner.GetNumberOfPhysicalMonitorsFromHMONITOR(display, count);
-    }
-    bool GetPhysicalMonitorsFromHMONITOR(platform::DisplayHandle display, std::uint32_t count,
-                                         std::vector<platform::PhysicalMonitor>& out) override
-    {
-        return m_inner.GetPhysicalMonitorsFromHMONITOR(display, count, out);
-    }
-    int GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMonitorHandle monitor, std::uint8_t code,
-                                        std::uint32_t* codeType, std::uint32_t* current,
-                                        std::uint32_t* maximum) override
-    {
-        return m_inner.GetVCPFeatureAndVCPFeatureReply(monitor, code, codeType, current, maximum);
-    }
-    int SetVCPFeature(platform::PhysicalMonitorHandle monitor, std::uint8_t code, std::uint32_t value) override
-    {
-        return m_inner.SetVCPFeature(monitor, code, value);
-    }
-    int GetCapabilitiesStringLength(platform::PhysicalMonitorHandle monitor, std::uint32_t* length) override
-    {
-        return m_inner.GetCapabilitiesStringLength(monitor, length);
     }
     platform::DdcAccessReport AccessReport() override { return m_rig.accessReport; }
 
 private:
-    platform::MonitorConfigApi& m_inner;
     const Rig& m_rig;
 };
 
@@ -120,41 +73,6 @@ private:
 
 }  // namespace
 
-LogCapture::LogCapture()
-{
-    Clear();
-    g_previous = qInstallMessageHandler(Capture);
-}
-
-LogCapture::~LogCapture()
-{
-    qInstallMessageHandler(g_previous);
-}
-
-QStringList LogCapture::Lines() const
-{
-    QMutexLocker lock(&g_logMutex);
-    return g_lines;
-}
-
-void LogCapture::Clear()
-{
-    QMutexLocker lock(&g_logMutex);
-    g_lines.clear();
-}
-
-QStringList LogCapture::LastTick() const
-{
-    const QStringList lines = Lines();
-    const int start = lines.lastIndexOf("Timer start");
-    return start < 0 ? QStringList() : lines.mid(start);
-}
-
-int LogCapture::Count(const QString& line) const
-{
-    return Lines().count(line);
-}
-
 Rig::Rig(const QString& example, const std::function<void(QByteArray&)>& adjust)
 {
     QByteArray text = ReadFile(SourceDir() + "/examples/sim/" + example);
@@ -168,6 +86,7 @@ Rig::Rig(const QString& example, const std::function<void(QByteArray&)>& adjust)
     inventory = std::make_unique<MonitorInventory>(*platform, *vcp);
     monitors = std::make_unique<SupportedMonitorList>(*inventory, *vcp, *platform);
     context = std::make_unique<MonitorContext>(MonitorContext{*platform, *vcp, *inventory, *monitors});
+    prompts->answer = false;
 }
 
 Rig::~Rig() = default;

@@ -10,45 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "common/UserPrompts.h"
 #include "orvane/monitor/MonitorContext.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/monitor/VcpAccess.h"
 #include "orvane/ui/MainWindow.h"
 #include "platform/Platform.h"
+#include "support/LogCapture.h"
+#include "support/RecordingPrompts.h"
 
 namespace orvane::test {
 
 struct Box {
     QString title;
     QString text;
-};
-
-// Records update-check boxes and answers questions with a set reply.
-class RecordingPrompts : public UserPrompts {
-public:
-    void Information(const QString& title, const QString& text) override { boxes.push_back({title, text}); }
-    bool Question(const QString& title, const QString& text) override
-    {
-        boxes.push_back({title, text});
-        return answerYes;
-    }
-    void Warning(const QString& title, const QString& text) override { boxes.push_back({title, text}); }
-    std::vector<Box> boxes;
-    bool answerYes = false;
-};
-
-// Captures every debug line emitted while it lives.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    QStringList Lines() const;
-    void Clear();
-    // Lines from the last "Timer start" on.
-    QStringList LastTick() const;
-    int Count(const QString& line) const;
 };
 
 // A platform that answers everything from a simulation but may override the

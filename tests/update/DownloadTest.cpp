@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "LogCapture.h"
 #include "SiteServer.h"
 #include "common/Download.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 using namespace orvane;

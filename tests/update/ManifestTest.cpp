@@ -6,12 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
-#include "LogCapture.h"
 #include "common/FileVersion.h"
 #include "common/ManifestReader.h"
 #include "common/NeedsUpdate.h"
 #include "orvane/update/ProgramVersion.h"
+#include "support/FakeSystem.h"
+#include "support/LogCapture.h"
+#include "support/RecordingPrompts.h"
 #include "support/TestSupport.h"
 
 using namespace orvane;

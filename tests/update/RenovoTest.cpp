@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
-#include "LogCapture.h"
 #include "SiteServer.h"
 #include "common/UpdateWorkDir.h"
 #include "common/UserPrompts.h"
@@ -20,6 +18,9 @@
 #include "renovo/Renovo.h"
 #include "renovo/ReplaceFile.h"
 #include "renovo/UnpackFile.h"
+#include "support/FakeSystem.h"
+#include "support/LogCapture.h"
+#include "support/RecordingPrompts.h"
 #include "support/TestSupport.h"
 
 using namespace orvane;

@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
 #include "SiteServer.h"
 #include "common/ManifestSeal.h"
 #include "common/trust/Gcrypt.h"
 #include "orvane/update/UpdateCheck.h"
+#include "support/FakeSystem.h"
+#include "support/RecordingPrompts.h"
 #include "support/TestSupport.h"
 
 using namespace orvane;

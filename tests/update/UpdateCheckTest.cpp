@@ -5,12 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
-#include "LogCapture.h"
 #include "SiteServer.h"
 #include "common/UpdateWorkDir.h"
 #include "orvane/update/LaunchUpdater.h"
 #include "orvane/update/UpdateCheck.h"
+#include "support/FakeSystem.h"
+#include "support/LogCapture.h"
+#include "support/RecordingPrompts.h"
 #include "support/TestSupport.h"
 
 using namespace orvane;

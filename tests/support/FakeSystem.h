@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "common/UserPrompts.h"
 #include "platform/Platform.h"
 
 namespace orvane::test {
@@ -61,24 +60,6 @@ public:
         ls = versions.value(key).second;
         return platform::VersionRead::Ok;
     }
-};
-
-// Records every box and answers questions with a preset reply.
-class RecordingPrompts : public UserPrompts {
-public:
-    QStringList shown;  // "kind|title|text"
-    bool answer = true;
-
-    void Information(const QString& title, const QString& text) override
-    {
-        shown << "information|" + title + "|" + text;
-    }
-    bool Question(const QString& title, const QString& text) override
-    {
-        shown << "question|" + title + "|" + text;
-        return answer;
-    }
-    void Warning(const QString& title, const QString& text) override { shown << "warning|" + title + "|" + text; }
 };
 
 inline QPair<std::uint32_t, std::uint32_t> Version(int a, int b, int c, int d)
