@@ -191,7 +191,7 @@ class Scenario:
 
     def calls(self):
         return [line.split(" ", 1)[1].strip() for line in read_text(os.path.join(self.install, "dxva2-calls.txt"))
-                .splitlines(keepends=True) if " " in line]
+                .splitlines() if " " in line]
 
     def sets(self, code):
         """The values written to a VCP code, in order."""
