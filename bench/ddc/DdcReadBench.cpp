@@ -22,11 +22,11 @@
 #include <ddcutil_c_api.h>
 
 #include "orvane/monitor/VcpAccess.h"
-#include "platform/linux/DdcMonitorConfig.h"
-#include "platform/linux/DdcMonitors.h"
-#include "platform/linux/LibDdcutil.h"
+#include "platform/linux/LinuxMonitorConfig.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/ddc/LibDdcutil.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/LinuxRegistry.h"
 #include "tests/ddc-emu/EmuSetup.h"
 
 namespace {
@@ -141,11 +141,11 @@ int main(int argc, char** argv)
     // The program's path: its platform objects over the same library.
     auto ddcLibrary = CreateLibDdcutil();
     DdcMonitors ddc(*ddcLibrary);
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     const auto edid = orvane::ddcemu::BuildEdid(setup);
     OneOutput outputs(Edid(edid.begin(), edid.end()));
     MonitorDevices devices(outputs, ddc, directory);
-    DdcMonitorConfig config(devices, ddc);
+    LinuxMonitorConfig config(devices, ddc);
     std::vector<orvane::platform::PhysicalMonitor> found;
     if (!config.GetPhysicalMonitorsFromHMONITOR(1, 1, found) || found.size() != 1) {
         std::fprintf(stderr, "bench_ddc_read: the program's platform found no monitor\n");

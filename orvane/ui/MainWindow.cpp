@@ -17,7 +17,7 @@
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/ui/MainWindowForm.h"
 #include "orvane/update/UpdateCheck.h"
-#include "platform/qt/NativeEventGlue.h"
+#include "platform/host/NativeEventGlue.h"
 
 namespace orvane {
 

@@ -6,7 +6,7 @@
 
 #include "orvane/monitor/VcpAccess.h"
 #include "orvane/ui/MainWindow.h"
-#include "platform/qt/NativeEventGlue.h"
+#include "platform/host/NativeEventGlue.h"
 
 namespace orvane {
 

@@ -1,6 +1,6 @@
-// The file operations of the log and the updater whose form differs per OS.
-// The build compiles exactly one implementation (HostFilesPosix.cpp or
-// HostFilesWin32.cpp), chosen by CMake.
+// The file operations of the log, the updater and the simulation whose form
+// differs per OS. Each OS folder implements them (host/HostFiles.cpp under
+// platform/linux and platform/win32); the build compiles the one of its OS.
 #pragma once
 
 #include <QString>

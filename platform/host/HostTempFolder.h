@@ -1,5 +1,5 @@
-// Where the OS keeps a user's temporary files. One implementation per OS
-// (HostTempFolderPosix.cpp, HostTempFolderWin32.cpp), chosen by CMake.
+// Where the OS keeps a user's temporary files. Each OS folder implements it
+// (host/HostTempFolder.cpp under platform/linux and platform/win32).
 #pragma once
 
 #include <QString>

@@ -4,21 +4,21 @@
 #include <QDebug>
 #include <QString>
 
-#include "platform/linux/DdcMonitorConfig.h"
-#include "platform/linux/DdcMonitors.h"
-#include "platform/linux/DrmConnectors.h"
-#include "platform/linux/GnomeDisplays.h"
-#include "platform/linux/LibDdcutil.h"
+#include "platform/linux/LinuxMonitorConfig.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/devices/DrmConnectors.h"
+#include "platform/linux/gnome/GnomeDisplays.h"
+#include "platform/linux/ddc/LibDdcutil.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorDirectory.h"
-#include "platform/linux/MutterDisplayConfig.h"
-#include "platform/linux/OutputManagement.h"
-#include "platform/linux/SessionKind.h"
-#include "platform/linux/SessionNotices.h"
-#include "platform/linux/WaylandDisplays.h"
-#include "platform/linux/X11Displays.h"
-#include "platform/linux/XlibRandrServer.h"
+#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/gnome/MutterDisplayConfig.h"
+#include "platform/linux/wayland/OutputManagement.h"
+#include "platform/linux/displays/BackendChoice.h"
+#include "platform/linux/LinuxNotices.h"
+#include "platform/linux/wayland/WaylandDisplays.h"
+#include "platform/linux/x11/X11Displays.h"
+#include "platform/linux/x11/XlibRandrServer.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -35,7 +35,7 @@ struct DisplayBackend {
 DisplayBackend ChooseDisplayBackend()
 {
     DisplayBackend backend;
-    const SessionKind kind = ClassifySession(ReadSessionEnvironment());
+    const BackendChoice kind = ChooseBackends(ReadSessionEnvironment());
     std::string why = kind.why;
     if (kind.tryX11) {
         backend.server = XlibRandrServer::Connect(nullptr, &why);
@@ -89,7 +89,7 @@ public:
             displays->SetMonitorDevices(m_devices.get());
             m_display = std::move(displays);
         }
-        m_monitors = std::make_unique<DdcMonitorConfig>(*m_devices, m_ddc);
+        m_monitors = std::make_unique<LinuxMonitorConfig>(*m_devices, m_ddc);
         m_ddc.ReportAvailability();
     }
 
@@ -104,12 +104,12 @@ private:
     DisplayBackend m_backend;
     std::unique_ptr<DdcLibrary> m_library;
     DdcMonitors m_ddc;
-    MonitorDirectory m_directory;
+    LinuxRegistry m_directory;
     std::unique_ptr<DisplayApi> m_display;  // also the OutputSource of m_devices
     std::unique_ptr<MonitorDevices> m_devices;
-    std::unique_ptr<DdcMonitorConfig> m_monitors;
+    std::unique_ptr<LinuxMonitorConfig> m_monitors;
     LinuxSystem m_system;
-    SessionNotices m_notices;
+    LinuxNotices m_notices;
 };
 
 }  // namespace

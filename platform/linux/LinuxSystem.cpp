@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/linux/Autostart.h"
+#include "platform/linux/session/Autostart.h"
 #include "platform/version/VersionResource.h"
 
 namespace orvane::platform::linuxplatform {

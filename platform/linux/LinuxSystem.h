@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "platform/linux/Autostart.h"
+#include "platform/linux/session/Autostart.h"
 
 namespace orvane::platform::linuxplatform {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/linux/MonitorMatching.h"
+#include "platform/linux/ddc/MonitorMatching.h"
 
 namespace orvane::platform::linuxplatform {
 
-MonitorDevices::MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, MonitorDirectory& directory)
+MonitorDevices::MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, LinuxRegistry& directory)
     : m_outputs(outputs), m_ddc(ddc), m_directory(directory)
 {
 }

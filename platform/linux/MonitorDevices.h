@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/linux/DdcMonitors.h"
-#include "platform/linux/Edid.h"
-#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/edid/Edid.h"
+#include "platform/linux/LinuxRegistry.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -36,7 +36,7 @@ public:
 
 class MonitorDevices {
 public:
-    MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, MonitorDirectory& directory);
+    MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, LinuxRegistry& directory);
 
     std::vector<DisplayDevice> Adapters();
     std::vector<DisplayDevice> DevicesOf(const std::string& output);
@@ -51,7 +51,7 @@ private:
 
     OutputSource& m_outputs;
     DdcMonitors& m_ddc;
-    MonitorDirectory& m_directory;
+    LinuxRegistry& m_directory;
 };
 
 }  // namespace orvane::platform::linuxplatform

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/select/HostPlatform.h"
+#include "platform/host/HostPlatform.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace orvane::platform {

@@ -1,11 +1,13 @@
 #include "platform/sim/SimStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
 #include <atomic>
-#include <thread>
+
+#include "platform/host/HostFiles.h"
 
 namespace orvane::platform::sim {
 
@@ -14,7 +16,8 @@ namespace {
 bool WriteAtomically(const std::string& path, const QByteArray& bytes, std::string* error)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string temp = path + ".tmp." + std::to_string(ProcessId()) + "." + std::to_string(++counter);
+    const std::string temp =
+        path + ".tmp." + std::to_string(QCoreApplication::applicationPid()) + "." + std::to_string(++counter);
     QFile file(QString::fromStdString(temp));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         if (error)
@@ -23,7 +26,8 @@ bool WriteAtomically(const std::string& path, const QByteArray& bytes, std::stri
         return false;
     }
     file.close();
-    if (!RenameOver(temp, path)) {
+    if (!host::ReplaceWithStaged(QString::fromStdString(temp), QString::fromStdString(path))) {
+        QFile::remove(QString::fromStdString(temp));
         if (error)
             *error = "cannot replace " + path;
         return false;
@@ -57,7 +61,7 @@ SimStore::SimStore(std::string path) : m_path(std::move(path)) {}
 std::shared_ptr<SimStore> SimStore::Open(const std::string& path, std::string* error)
 {
     std::shared_ptr<SimStore> store(new SimStore(path));
-    FileKey key;
+    host::FileKey key;
     auto state = store->Load(error, key);
     if (!state)
         return nullptr;
@@ -66,12 +70,12 @@ std::shared_ptr<SimStore> SimStore::Open(const std::string& path, std::string* e
     return store;
 }
 
-bool SimStore::StatFile(FileKey& key) const
+bool SimStore::StatFile(host::FileKey& key) const
 {
-    return StatFileKey(m_path, key);
+    return host::StatFileKey(m_path, key);
 }
 
-std::shared_ptr<const SimState> SimStore::Load(std::string* error, FileKey& key) const
+std::shared_ptr<const SimState> SimStore::Load(std::string* error, host::FileKey& key) const
 {
     // The key is taken before reading: a change racing with the read shows
     // up as a new key at the next call and is read then.
@@ -92,9 +96,9 @@ std::shared_ptr<const SimState> SimStore::Load(std::string* error, FileKey& key)
 std::shared_ptr<const SimState> SimStore::Snapshot()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    FileKey key;
+    host::FileKey key;
     if (StatFile(key) && !(key == m_key)) {
-        FileKey loadedKey;
+        host::FileKey loadedKey;
         if (auto state = Load(nullptr, loadedKey)) {
             m_state = std::move(state);
             m_key = loadedKey;
@@ -105,7 +109,7 @@ std::shared_ptr<const SimState> SimStore::Snapshot()
 
 bool SimStore::Mutate(const std::function<bool(QJsonObject&, std::string*)>& change, std::string* error)
 {
-    FileLock fileLock(m_path);
+    host::FileLock fileLock(m_path);
     if (!fileLock.Held()) {
         if (error)
             *error = "cannot lock " + m_path + ".lock";

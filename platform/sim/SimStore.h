@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/sim/SimFiles.h"
+#include "platform/host/HostSharedFile.h"
 #include "platform/sim/SimState.h"
 
 namespace orvane::platform::sim {
@@ -33,13 +33,13 @@ public:
 
 private:
     explicit SimStore(std::string path);
-    bool StatFile(FileKey& key) const;
-    std::shared_ptr<const SimState> Load(std::string* error, FileKey& key) const;
+    bool StatFile(host::FileKey& key) const;
+    std::shared_ptr<const SimState> Load(std::string* error, host::FileKey& key) const;
 
     std::string m_path;
     std::mutex m_mutex;
     std::shared_ptr<const SimState> m_state;
-    FileKey m_key;
+    host::FileKey m_key;
 };
 
 // Reads and parses a description file without keeping it.

@@ -26,4 +26,34 @@ bool IsRunValueSet(HKEY root)
     return status == ERROR_SUCCESS && buffer[0] != L'\0';
 }
 
+std::wstring RunCommandFor(const std::wstring& kestrunPath)
+{
+    const auto slash = kestrunPath.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : kestrunPath.substr(0, slash + 1);
+    return L"\"" + folder + L"Orvane.exe\"";
+}
+
+bool WriteRunValue(HKEY root, const std::wstring& command)
+{
+    UniqueKey key;
+    if (::RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    return ::RegSetValueExW(key.Get(), kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                            bytes) == ERROR_SUCCESS;
+}
+
+bool DeleteRunValue(HKEY root)
+{
+    UniqueKey key;
+    const LONG opened = ::RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE, key.Receive());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (opened != ERROR_SUCCESS)
+        return false;
+    const LONG deleted = ::RegDeleteValueW(key.Get(), kRunValueName);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace orvane::platform::win32

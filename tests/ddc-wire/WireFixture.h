@@ -11,12 +11,12 @@
 #include <memory>
 #include <vector>
 
-#include "platform/linux/DdcMonitorConfig.h"
-#include "platform/linux/DdcMonitors.h"
-#include "platform/linux/DrmConnectors.h"
-#include "platform/linux/LibDdcutil.h"
+#include "platform/linux/LinuxMonitorConfig.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/devices/DrmConnectors.h"
+#include "platform/linux/ddc/LibDdcutil.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/LinuxRegistry.h"
 #include "support/TestSupport.h"
 #include "tests/ddc-emu/EmuSetup.h"
 
@@ -96,10 +96,10 @@ public:
     Emulation emulation;
     std::unique_ptr<platform::linuxplatform::DdcLibrary> library{platform::linuxplatform::CreateLibDdcutil()};
     platform::linuxplatform::DdcMonitors ddc{*library};
-    platform::linuxplatform::MonitorDirectory directory;
+    platform::linuxplatform::LinuxRegistry directory;
     DrmOutputs outputs;
     platform::linuxplatform::MonitorDevices devices{outputs, ddc, directory};
-    platform::linuxplatform::DdcMonitorConfig config{devices, ddc};
+    platform::linuxplatform::LinuxMonitorConfig config{devices, ddc};
 };
 
 #define REQUIRE_PRELOAD()                                                                      \

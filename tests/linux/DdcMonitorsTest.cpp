@@ -7,10 +7,10 @@
 
 #include <thread>
 
-#include "platform/linux/DdcMonitorConfig.h"
-#include "platform/linux/DdcMonitors.h"
+#include "platform/linux/LinuxMonitorConfig.h"
+#include "platform/linux/ddc/DdcMonitors.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorMatching.h"
+#include "platform/linux/ddc/MonitorMatching.h"
 #include "support/TestSupport.h"
 #include "tests/linux/EdidSamples.h"
 #include "tests/linux/FakeDdcLibrary.h"
@@ -70,10 +70,10 @@ class DdcFixture : public ::testing::Test {
 protected:
     FakeDdcLibrary library;
     DdcMonitors ddc{library};
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     FakeOutputs outputs;
     MonitorDevices devices{outputs, ddc, directory};
-    DdcMonitorConfig config{devices, ddc};
+    LinuxMonitorConfig config{devices, ddc};
 
     void SetUp() override
     {

@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "platform/linux/DrmConnectors.h"
-#include "platform/linux/Edid.h"
-#include "platform/linux/MonitorDirectory.h"
+#include "platform/linux/devices/DrmConnectors.h"
+#include "platform/edid/Edid.h"
+#include "platform/linux/LinuxRegistry.h"
 #include "support/TestSupport.h"
 #include "tests/linux/EdidSamples.h"
 
@@ -35,9 +35,9 @@ TEST(Edid, SameBaseBlockIgnoresExtensionsAndRejectsShortBlocks)
     EXPECT_FALSE(SameBaseBlock(Edid(), Edid()));
 }
 
-TEST(MonitorDirectory, DeviceIdLeadsTheIdentificationToTheEdid)
+TEST(LinuxRegistry, DeviceIdLeadsTheIdentificationToTheEdid)
 {
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     const Edid first = SampleEdid("ABC", 0x1234, "FIRST", "1");
     const Edid second = SampleEdid("ABC", 0x1234, "SECOND", "2");
     EXPECT_EQ(directory.Record("DP-1", first), "MONITOR\\ABC1234\\{4d36e96e-e325-11ce-bfc1-08002be10318}\\0000");
@@ -64,9 +64,9 @@ TEST(MonitorDirectory, DeviceIdLeadsTheIdentificationToTheEdid)
               2u);
 }
 
-TEST(MonitorDirectory, ConnectorKeepsItsNumberWhenTheMonitorChanges)
+TEST(LinuxRegistry, ConnectorKeepsItsNumberWhenTheMonitorChanges)
 {
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     directory.Record("DP-1", SampleEdid("ABC", 1, "A", "1"));
     directory.Record("DP-2", SampleEdid("ABC", 1, "B", "2"));
     const std::string id = directory.Record("DP-1", SampleEdid("XYZ", 0xBEEF, "C", "3"));
@@ -75,9 +75,9 @@ TEST(MonitorDirectory, ConnectorKeepsItsNumberWhenTheMonitorChanges)
     EXPECT_EQ(directory.ChildGroups(std::string(kDisplayEnumKey) + "\\ABC0001"), std::vector<std::string>{"DP-2"});
 }
 
-TEST(MonitorDirectory, MonitorWithoutEdidGetsNoEntry)
+TEST(LinuxRegistry, MonitorWithoutEdidGetsNoEntry)
 {
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     const std::string id = directory.Record("eDP-1", Edid(60, 0));
     EXPECT_EQ(id, "MONITOR\\Default_Monitor\\{4d36e96e-e325-11ce-bfc1-08002be10318}\\0000");
     EXPECT_TRUE(directory.ChildGroups(std::string(kDisplayEnumKey) + "\\Default_Monitor").empty());

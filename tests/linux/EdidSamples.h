@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/Edid.h"
+#include "platform/edid/Edid.h"
 
 namespace orvane::platform::linuxplatform {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/linux/DdcLibrary.h"
+#include "platform/linux/ddc/DdcLibrary.h"
 
 namespace orvane::platform::linuxplatform {
 

@@ -7,16 +7,16 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "platform/linux/DdcMonitorConfig.h"
-#include "platform/linux/DdcMonitors.h"
-#include "platform/linux/GnomeDisplays.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/RotationForwarding.h"
+#include "platform/linux/LinuxMonitorConfig.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/LinuxNotices.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorDirectory.h"
-#include "platform/linux/MutterDisplayConfig.h"
-#include "platform/linux/SessionNotices.h"
-#include "platform/linux/SessionRotation.h"
+#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/gnome/MutterDisplayConfig.h"
 #include "support/DisplayRequest.h"
 #include "support/TestSupport.h"
 #include "tests/linux/FakeDdcLibrary.h"
@@ -35,7 +35,7 @@ protected:
     std::unique_ptr<MutterDisplayConfig> service;
     FakeDdcLibrary library;
     DdcMonitors ddc{library};
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     std::unique_ptr<GnomeDisplays> displays;
     std::unique_ptr<MonitorDevices> devices;
 
@@ -199,11 +199,11 @@ private:
     } noOutputs;
     FakeDdcLibrary library;
     DdcMonitors ddc;
-    MonitorDirectory registry;
+    LinuxRegistry registry;
     MonitorDevices devices;
-    DdcMonitorConfig monitors;
+    LinuxMonitorConfig monitors;
     LinuxSystem system;
-    SessionNotices notices{DisplayBackendKind::None, "/nonexistent"};
+    LinuxNotices notices{DisplayBackendKind::None, "/nonexistent"};
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // without gaps, every other monitor's settings kept.
 #include <gtest/gtest.h>
 
-#include "platform/linux/MutterState.h"
+#include "platform/linux/gnome/MutterState.h"
 #include "support/DisplayRequest.h"
 
 using namespace orvane::platform;

@@ -11,7 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/linux/Autostart.h"
+#include "platform/linux/session/Autostart.h"
 #include "platform/linux/LinuxSystem.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 // change with its way back.
 #include <gtest/gtest.h>
 
-#include "platform/linux/RandrSettings.h"
+#include "platform/linux/x11/RandrSettings.h"
 #include "support/DisplayRequest.h"
 
 using namespace orvane::platform;

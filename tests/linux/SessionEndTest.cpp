@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "platform/linux/SessionEndWatcher.h"
+#include "platform/linux/session/ShutdownWatcher.h"
 #include "support/TestSupport.h"
 
 using namespace orvane::platform;
@@ -18,7 +18,7 @@ TEST(SessionEnd, EachStopSignalEndsTheSessionOnce)
 {
     for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         std::vector<SystemNotice> notices;
-        SessionEndWatcher watcher(QDBusConnection("orvane-no-bus"),
+        ShutdownWatcher watcher(QDBusConnection("orvane-no-bus"),
                                   [&notices](const SystemNotice& notice) { notices.push_back(notice); });
         ::raise(number);
         // Nothing happens inside the handler; the loop delivers it.

@@ -10,11 +10,11 @@
 
 #include <cstdio>
 
-#include "platform/linux/LibDdcutil.h"
-#include "platform/linux/NoticeMapping.h"
-#include "platform/linux/SessionKind.h"
-#include "platform/linux/SleepWatcher.h"
-#include "platform/linux/StdoutCapture.h"
+#include "platform/linux/ddc/LibDdcutil.h"
+#include "platform/linux/session/NoticeMapping.h"
+#include "platform/linux/displays/BackendChoice.h"
+#include "platform/linux/session/SleepWatcher.h"
+#include "platform/linux/ddc/StdoutCapture.h"
 #include "support/TestSupport.h"
 
 using namespace orvane::platform;
@@ -98,27 +98,27 @@ TEST(SleepWatcher, NoBusIsSkippedQuietly)
     QDBusConnection::disconnectFromBus("nobus");
 }
 
-TEST(SessionKind, X11WhenThereIsAnXSessionOnly)
+TEST(BackendChoice, X11WhenThereIsAnXSessionOnly)
 {
-    EXPECT_TRUE(ClassifySession({"x11", "", ":0", "XFCE"}).tryX11);
-    EXPECT_TRUE(ClassifySession({"", "", ":0", ""}).tryX11);
+    EXPECT_TRUE(ChooseBackends({"x11", "", ":0", "XFCE"}).tryX11);
+    EXPECT_TRUE(ChooseBackends({"", "", ":0", ""}).tryX11);
 
-    const auto gnome = ClassifySession({"wayland", "wayland-0", ":0", "ubuntu:GNOME"});
+    const auto gnome = ChooseBackends({"wayland", "wayland-0", ":0", "ubuntu:GNOME"});
     EXPECT_FALSE(gnome.tryX11) << "the X11 compatibility server cannot turn a Wayland desktop";
     EXPECT_TRUE(gnome.tryGnome);
     EXPECT_TRUE(gnome.tryWayland);
     // Any Wayland desktop is asked by its compositor's globals, whatever it
     // calls itself (sway sets no desktop name at all).
-    const auto kde = ClassifySession({"", "wayland-0", ":1", "KDE"});
+    const auto kde = ChooseBackends({"", "wayland-0", ":1", "KDE"});
     EXPECT_FALSE(kde.tryX11);
     EXPECT_TRUE(kde.tryWayland);
     EXPECT_NE(kde.why.find("KDE"), std::string::npos);
     EXPECT_NE(kde.why.find("X11 session"), std::string::npos);
-    EXPECT_TRUE(ClassifySession({"wayland", "wayland-1", "", ""}).tryWayland);
-    EXPECT_FALSE(ClassifySession({"x11", "", ":0", "KDE"}).tryWayland);
-    EXPECT_TRUE(ClassifySession({"x11", "", ":0", "GNOME"}).tryX11);
+    EXPECT_TRUE(ChooseBackends({"wayland", "wayland-1", "", ""}).tryWayland);
+    EXPECT_FALSE(ChooseBackends({"x11", "", ":0", "KDE"}).tryWayland);
+    EXPECT_TRUE(ChooseBackends({"x11", "", ":0", "GNOME"}).tryX11);
 
-    const auto none = ClassifySession({"tty", "", "", ""});
+    const auto none = ChooseBackends({"tty", "", "", ""});
     EXPECT_FALSE(none.tryX11);
     EXPECT_NE(none.why.find("DISPLAY"), std::string::npos);
 }

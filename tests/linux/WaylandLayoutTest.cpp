@@ -2,7 +2,7 @@
 // be sent, in its own terms (mode indices, mHz, flipped transforms).
 #include <gtest/gtest.h>
 
-#include "platform/linux/WaylandLayout.h"
+#include "platform/linux/wayland/WaylandLayout.h"
 #include "support/DisplayRequest.h"
 
 using namespace orvane::platform;

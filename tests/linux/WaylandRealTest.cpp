@@ -10,9 +10,9 @@
 #include <QProcess>
 
 #include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/OutputChangeWatcher.h"
-#include "platform/linux/OutputManagement.h"
-#include "platform/linux/WaylandDisplays.h"
+#include "platform/linux/wayland/OutputChangeWatcher.h"
+#include "platform/linux/wayland/OutputManagement.h"
+#include "platform/linux/wayland/WaylandDisplays.h"
 #include "support/DisplayRequest.h"
 #include "support/TestSupport.h"
 #include "tests/linux/HeadlessCompositor.h"

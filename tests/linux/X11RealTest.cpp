@@ -5,13 +5,13 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "platform/linux/DdcMonitors.h"
+#include "platform/linux/ddc/DdcMonitors.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/MonitorDirectory.h"
-#include "platform/linux/X11Displays.h"
-#include "platform/linux/X11EventWatcher.h"
-#include "platform/linux/XlibRandrServer.h"
+#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/x11/X11Displays.h"
+#include "platform/linux/x11/X11EventWatcher.h"
+#include "platform/linux/x11/XlibRandrServer.h"
 #include "support/TestSupport.h"
 #include "tests/linux/FakeDdcLibrary.h"
 
@@ -41,7 +41,7 @@ protected:
     std::unique_ptr<XlibRandrServer> server;
     FakeDdcLibrary library;
     DdcMonitors ddc{library};
-    MonitorDirectory directory;
+    LinuxRegistry directory;
     std::unique_ptr<X11Displays> displays;
     std::unique_ptr<MonitorDevices> devices;
 

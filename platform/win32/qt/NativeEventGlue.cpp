@@ -1,4 +1,4 @@
-#include "platform/qt/NativeEventGlue.h"
+#include "platform/host/NativeEventGlue.h"
 
 #include <QByteArray>
 #include <QWidget>

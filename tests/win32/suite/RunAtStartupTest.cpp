@@ -4,7 +4,6 @@
 #include <string>
 
 #include "Process.h"
-#include "RunEntry.h"
 #include "platform/win32/RunKey.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32System.h"
@@ -34,7 +33,7 @@ std::optional<std::wstring> RunValue()
 
 void SetRunValue(const std::wstring& text)
 {
-    ASSERT_TRUE(kestrun::WriteRunValue(HKEY_LOCAL_MACHINE, text));
+    ASSERT_TRUE(platform::win32::WriteRunValue(HKEY_LOCAL_MACHINE, text));
 }
 
 int Kestrun(const std::vector<std::wstring>& args)
@@ -44,8 +43,8 @@ int Kestrun(const std::vector<std::wstring>& args)
 
 class RunAtStartup : public ::testing::Test {
 protected:
-    void SetUp() override { kestrun::DeleteRunValue(HKEY_LOCAL_MACHINE); }
-    void TearDown() override { kestrun::DeleteRunValue(HKEY_LOCAL_MACHINE); }
+    void SetUp() override { platform::win32::DeleteRunValue(HKEY_LOCAL_MACHINE); }
+    void TearDown() override { platform::win32::DeleteRunValue(HKEY_LOCAL_MACHINE); }
     platform::win32::Win32System system_;
 };
 
@@ -90,7 +89,7 @@ TEST_F(RunAtStartup, EmptyValueIsOffAndAnyTextIsOn)
 
 TEST(RunEntry, CommandIsTheQuotedOrvaneBesideTheTool)
 {
-    EXPECT_EQ(kestrun::RunCommandFor(L"C:\\Program Files\\Orvane\\Kestrun.exe"),
+    EXPECT_EQ(platform::win32::RunCommandFor(L"C:\\Program Files\\Orvane\\Kestrun.exe"),
               L"\"C:\\Program Files\\Orvane\\Orvane.exe\"");
-    EXPECT_EQ(kestrun::RunCommandFor(L"Z:/x/Kestrun.exe"), L"\"Z:/x/Orvane.exe\"");
+    EXPECT_EQ(platform::win32::RunCommandFor(L"Z:/x/Kestrun.exe"), L"\"Z:/x/Orvane.exe\"");
 }

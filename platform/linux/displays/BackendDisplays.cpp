@@ -1,0 +1,82 @@
+#include "platform/linux/displays/BackendDisplays.h"
+
+#include <limits>
+
+namespace orvane::platform::linuxplatform {
+
+namespace {
+
+std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
+{
+    const std::int64_t dx = x < rect.left ? rect.left - x : (x >= rect.right ? x - rect.right + 1 : 0);
+    const std::int64_t dy = y < rect.top ? rect.top - y : (y >= rect.bottom ? y - rect.bottom + 1 : 0);
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+DisplayHandle BackendDisplays::HandleFor(const std::string& name)
+{
+    auto it = m_handles.find(name);
+    if (it == m_handles.end())
+        it = m_handles.emplace(name, DisplayHandle(m_handles.size() + 1)).first;
+    return it->second;
+}
+
+std::vector<ActiveOutput> BackendDisplays::ActiveOutputs()
+{
+    std::vector<ActiveOutput> outputs;
+    for (auto& shown : ShownDisplays())
+        outputs.push_back(std::move(shown.output));
+    return outputs;
+}
+
+bool BackendDisplays::EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback)
+{
+    for (const auto& shown : ShownDisplays()) {
+        if (!callback(shown.output.handle))
+            break;
+    }
+    return true;
+}
+
+bool BackendDisplays::GetMonitorInfo(DisplayHandle display, DisplayInfo& info)
+{
+    for (const auto& shown : ShownDisplays()) {
+        if (shown.output.handle != display)
+            continue;
+        info.flags = shown.output.primary ? MONITORINFOF_PRIMARY : 0;
+        info.monitor = shown.monitor;
+        info.work = shown.work;
+        info.deviceName = shown.output.name;
+        return true;
+    }
+    return false;
+}
+
+DisplayHandle BackendDisplays::MonitorFromPoint(std::int32_t x, std::int32_t y)
+{
+    DisplayHandle nearest = 0;
+    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    for (const auto& shown : ShownDisplays()) {
+        const std::int64_t distance = DistanceSquared(shown.monitor, x, y);
+        if (distance < best) {
+            best = distance;
+            nearest = shown.output.handle;
+        }
+    }
+    return nearest;
+}
+
+bool BackendDisplays::EnumDisplayDevices(const std::string* device, std::uint32_t index, DisplayDevice& out)
+{
+    if (!m_devices)
+        return false;
+    const auto list = device ? m_devices->DevicesOf(*device) : m_devices->Adapters();
+    if (index >= list.size())
+        return false;
+    out = list[index];
+    return true;
+}
+
+}  // namespace orvane::platform::linuxplatform
