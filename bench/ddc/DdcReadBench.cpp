@@ -31,6 +31,7 @@
 
 namespace {
 
+using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
 
 constexpr int kReads = 20;

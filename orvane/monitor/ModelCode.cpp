@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QRegularExpression>
 
+#include "platform/edid/Edid.h"
+
 namespace orvane {
 
 std::optional<ModelCode> ParseModelCode(const QString& text)
@@ -21,26 +23,18 @@ std::optional<ModelCode> ParseModelCode(const QString& text)
 
 std::optional<ModelCode> ModelCodeOfEdid(const QByteArray& edid)
 {
-    if (edid.size() < 12)
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(edid.constData());
+    const auto size = static_cast<std::size_t>(edid.size());
+    const auto maker = platform::edid::MakerId(bytes, size);
+    const std::uint16_t product = platform::edid::ProductCode(bytes, size);
+    if (!maker || product == 0)
         return std::nullopt;
-    const auto byte = [&edid](int i) { return static_cast<quint8>(edid.at(i)); };
-    const quint16 id = static_cast<quint16>(byte(8) << 8 | byte(9));
-    ModelCode model;
-    for (int shift : {10, 5, 0}) {
-        const int letter = (id >> shift) & 0x1F;
-        if (letter < 1 || letter > 26)
-            return std::nullopt;
-        model.manufacturer.append(static_cast<char>('@' + letter));
-    }
-    model.product = static_cast<quint16>(byte(11) << 8 | byte(10));
-    if (model.product == 0)
-        return std::nullopt;
-    return model;
+    return ModelCode{QByteArray::fromStdString(*maker), product};
 }
 
 QString ModelCodeText(const ModelCode& model)
 {
-    return QString::fromLatin1(model.manufacturer) + QString("%1").arg(model.product, 4, 16, QChar('0')).toUpper();
+    return QString::fromStdString(platform::edid::ModelIdText(model.manufacturer.toStdString(), model.product));
 }
 
 std::vector<ModelCode> ParseModelCodes(const QStringList& entries)

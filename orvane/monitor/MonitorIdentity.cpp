@@ -2,28 +2,18 @@
 
 #include <QList>
 
+#include "platform/edid/Edid.h"
+
 namespace orvane {
 
 namespace {
-constexpr int kEdidSize = 128;
+constexpr int kEdidSize = static_cast<int>(platform::edid::kBaseBlockSize);
 constexpr int kDescriptorSize = 18;
 constexpr int kPreferredTimingOffset = 54;
-constexpr int kTextOffset = 5;
-constexpr int kTextLength = 13;
-constexpr quint8 kSerialTag = 0xFF;
-constexpr quint8 kNameTag = 0xFC;
 
-quint8 Byte(const QByteArray& bytes, int index)
+const std::uint8_t* Bytes(const QByteArray& bytes)
 {
-    return static_cast<quint8>(bytes.at(index));
-}
-
-// The text of a display descriptor: its 13 bytes up to the first line feed.
-QByteArray DescriptorText(const QByteArray& descriptor)
-{
-    const QByteArray text = descriptor.mid(kTextOffset, kTextLength);
-    const int lineFeed = text.indexOf('\n');
-    return lineFeed < 0 ? text : text.left(lineFeed);
+    return reinterpret_cast<const std::uint8_t*>(bytes.constData());
 }
 }  // namespace
 
@@ -79,19 +69,13 @@ void MonitorIdentity::ParseEdid(const QByteArray& edid)
         m_descriptors[static_cast<size_t>(i)] =
             m_edid.mid(kPreferredTimingOffset + kDescriptorSize * (i + 1), kDescriptorSize);
 
-    m_nativeWidth = Byte(m_preferredTiming, 2) + 256 * (Byte(m_preferredTiming, 4) >> 4);
-    m_nativeHeight = Byte(m_preferredTiming, 5) + 256 * (Byte(m_preferredTiming, 7) >> 4);
-
-    m_serialNumber.clear();
-    m_monitorName.clear();
-    const QByteArray* all[] = {&m_preferredTiming, &m_descriptors[0], &m_descriptors[1], &m_descriptors[2]};
-    for (const QByteArray* descriptor : all) {
-        const quint8 tag = Byte(*descriptor, 3);
-        if (tag == kSerialTag)
-            m_serialNumber = DescriptorText(*descriptor);
-        else if (tag == kNameTag)
-            m_monitorName = DescriptorText(*descriptor);
-    }
+    const auto size = platform::edid::NativeSize(Bytes(m_edid), kEdidSize);
+    m_nativeWidth = size.width;
+    m_nativeHeight = size.height;
+    m_serialNumber = QByteArray::fromStdString(
+        platform::edid::DescriptorText(Bytes(m_edid), kEdidSize, platform::edid::kSerialTag));
+    m_monitorName = QByteArray::fromStdString(
+        platform::edid::DescriptorText(Bytes(m_edid), kEdidSize, platform::edid::kNameTag));
 }
 
 }  // namespace orvane

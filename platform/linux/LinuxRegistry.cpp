@@ -38,7 +38,7 @@ std::string LinuxRegistry::Record(const std::string& connector, const Edid& edid
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const std::string instance = InstanceOf(connector);
-    const std::string model = PnpModelId(edid);
+    const std::string model = edid::ModelId(edid);
     if (model.empty()) {
         m_entries.erase(connector);
         return std::string("MONITOR\\") + kUnknownModel + "\\" + kMonitorClassGuid + "\\" + instance;

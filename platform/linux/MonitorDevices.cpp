@@ -44,7 +44,7 @@ std::vector<DisplayDevice> MonitorDevices::DevicesOf(const std::string& name)
         if (output.name != name)
             continue;
         DisplayDevice device;
-        device.deviceString = EdidMonitorName(output.edid);
+        device.deviceString = edid::MonitorName(output.edid);
         if (device.deviceString.empty())
             device.deviceString = "Generic PnP Monitor";
         device.deviceId = m_directory.Record(output.name, output.edid);

@@ -2,9 +2,13 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringList>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 
+#include "platform/edid/Edid.h"
 #include "platform/sim/SimStore.h"
 
 namespace orvane::platform::sim {
@@ -98,6 +102,137 @@ const std::map<std::string, std::pair<std::uint32_t, std::uint64_t>>& Notices()
     return notices;
 }
 
+// The commands that read the state: show and get. nullopt when args are
+// not one of them.
+std::optional<int> RunQuery(SimStore& store, const std::vector<std::string>& args, std::ostream& out,
+                            std::ostream& err)
+{
+    const std::string& command = args[0];
+    if (command == "show" && args.size() == 1) {
+        out << QJsonDocument(store.Snapshot()->root).toJson(QJsonDocument::Indented).toStdString();
+        return 0;
+    }
+    if (command != "get" || args.size() != 3)
+        return std::nullopt;
+    const auto state = store.Snapshot();
+    const int index = ResolveMonitor(state->root, args[1]);
+    const int code = ParseVcpCode(QString::fromStdString(args[2]));
+    if (index < 0 || code < 0) {
+        err << "orvane-sim: no monitor " << args[1] << " or bad VCP code " << args[2] << "\n";
+        return 1;
+    }
+    const auto& vcp = state->monitors[static_cast<size_t>(index)].vcp;
+    const auto feature = vcp.find(code);
+    if (feature == vcp.end()) {
+        err << "orvane-sim: monitor " << args[1] << " has no VCP " << args[2] << "\n";
+        return 1;
+    }
+    out << feature->second.current << "\n";
+    return 0;
+}
+
+// The change a command makes to the state; nullopt for a usage error.
+std::optional<Change> ChangeFor(const std::vector<std::string>& args)
+{
+    const std::string& command = args[0];
+    if ((command == "set" && args.size() == 4) || (command == "pivot" && args.size() == 3)) {
+        const int code = command == "pivot" ? 0xAA : ParseVcpCode(QString::fromStdString(args[2]));
+        double value = 0;
+        if (code < 0 || !Number(args.back(), value) || value < 0 || value > 0xFFFFFFFF)
+            return std::nullopt;
+        return SetVcpValue(args[1], code, value);
+    }
+    if ((command == "unplug" || command == "plug") && args.size() == 2)
+        return SetMonitorField(args[1], "attached", command == "plug");
+    if ((command == "silence" || command == "fail" || command == "maxunset") && args.size() == 3) {
+        bool value = false;
+        if (!OnOff(args[2], value))
+            return std::nullopt;
+        const QString key = command == "silence" ? "silent" : (command == "fail" ? "fail" : "maxUnset");
+        return SetMonitorField(args[1], key, value);
+    }
+    if (command == "delay" && args.size() == 3) {
+        double ms = 0;
+        if (!Number(args[2], ms) || ms < 0)
+            return std::nullopt;
+        return SetMonitorField(args[1], "delayMs", ms);
+    }
+    if (command == "notice" && args.size() == 2) {
+        const auto notice = Notices().find(args[1]);
+        if (notice == Notices().end())
+            return std::nullopt;
+        return PostNotice(notice->second.first, notice->second.second);
+    }
+    if (command == "notice" && args.size() == 3) {
+        double message = 0;
+        double wParam = 0;
+        if (!Number(args[1], message) || !Number(args[2], wParam))
+            return std::nullopt;
+        return PostNotice(static_cast<std::uint32_t>(message), static_cast<std::uint64_t>(wParam));
+    }
+    return std::nullopt;
+}
+
+// The fields of an EDID from "--maker ABC --product N --size WxH --name
+// TEXT --serial TEXT" (each optional); nullopt with why for anything else.
+std::optional<edid::Fields> EdidFieldsFrom(const std::vector<std::string>& options, std::string& why)
+{
+    edid::Fields fields;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        const std::string& option = options[i];
+        if (i + 1 >= options.size()) {
+            why = option + " needs a value";
+            return std::nullopt;
+        }
+        const QString value = QString::fromStdString(options[i + 1]);
+        bool ok = true;
+        if (option == "--maker") {
+            ok = value.size() == 3 && std::all_of(value.begin(), value.end(), [](QChar c) {
+                     return c.toUpper() >= 'A' && c.toUpper() <= 'Z';
+                 });
+            fields.maker = value.toUpper().toStdString();
+        } else if (option == "--product") {
+            const uint product = value.toUInt(&ok, 0);
+            ok = ok && product <= 0xFFFF;
+            fields.productCode = static_cast<std::uint16_t>(product);
+        } else if (option == "--size") {
+            const QStringList sides = value.split('x');
+            bool height = false;
+            fields.width = sides.size() == 2 ? sides[0].toInt(&ok) : 0;
+            fields.height = sides.size() == 2 ? sides[1].toInt(&height) : 0;
+            // The preferred timing holds 12 bits per side.
+            ok = ok && height && fields.width > 0 && fields.width < 4096 && fields.height > 0 && fields.height < 4096;
+        } else if (option == "--name" || option == "--serial") {
+            ok = value.size() <= 13 && value.toLatin1() == value.toUtf8();
+            (option == "--name" ? fields.name : fields.serial) = value.toStdString();
+        } else {
+            why = "unknown option " + option;
+            return std::nullopt;
+        }
+        if (!ok) {
+            why = "bad value for " + option + ": " + options[i + 1];
+            return std::nullopt;
+        }
+    }
+    return fields;
+}
+
+// edid: prints the base block built from the options as one line of
+// lower-case hex, for harnesses that give monitors EDIDs of their own.
+int RunEdidCommand(const std::vector<std::string>& options, std::ostream& out, std::ostream& err)
+{
+    std::string why;
+    const auto fields = EdidFieldsFrom(options, why);
+    if (!fields) {
+        err << "orvane-sim: edid: " << why << "\n" << SimUsage();
+        return 2;
+    }
+    const Edid bytes = edid::Build(*fields);
+    out << QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())).toHex().toStdString()
+        << "\n";
+    return 0;
+}
+
 }  // namespace
 
 std::string SimUsage()
@@ -114,91 +249,37 @@ std::string SimUsage()
            "  delay MONITOR MS             answer delay of VCP calls\n"
            "  notice suspend|resume|display|workarea|settingchange|arrival|removal\n"
            "  notice MESSAGE WPARAM        any window-message number and wParam\n"
-           "MONITOR is a monitor id, its 0-based index, or #HANDLE.\n";
+           "MONITOR is a monitor id, its 0-based index, or #HANDLE.\n"
+           "usage: orvane-sim edid [--maker ABC] [--product N] [--size WxH] [--name TEXT] [--serial TEXT]\n"
+           "  prints a 128-byte EDID base block with those fields as one line of hex\n";
 }
 
 int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    if (!args.empty() && args[0] == "edid")
+        return RunEdidCommand({args.begin() + 1, args.end()}, out, err);
     if (args.size() < 2) {
         err << SimUsage();
         return 2;
     }
-    const std::string& file = args[0];
-    const std::string& command = args[1];
     std::string error;
-    auto store = SimStore::Open(file, &error);
+    auto store = SimStore::Open(args[0], &error);
     if (!store) {
         err << "orvane-sim: " << error << "\n";
         return 1;
     }
-    auto usage = [&]() {
+    const std::vector<std::string> command(args.begin() + 1, args.end());
+    if (const auto result = RunQuery(*store, command, out, err))
+        return *result;
+    const auto change = ChangeFor(command);
+    if (!change) {
         err << SimUsage();
         return 2;
-    };
-    auto mutate = [&](const Change& change) {
-        if (store->Mutate(change, &error))
-            return 0;
-        err << "orvane-sim: " << error << "\n";
-        return 1;
-    };
-
-    if (command == "show" && args.size() == 2) {
-        out << QJsonDocument(store->Snapshot()->root).toJson(QJsonDocument::Indented).toStdString();
+    }
+    if (store->Mutate(*change, &error))
         return 0;
-    }
-    if (command == "get" && args.size() == 4) {
-        const auto state = store->Snapshot();
-        const int index = ResolveMonitor(state->root, args[2]);
-        const int code = ParseVcpCode(QString::fromStdString(args[3]));
-        if (index < 0 || code < 0) {
-            err << "orvane-sim: no monitor " << args[2] << " or bad VCP code " << args[3] << "\n";
-            return 1;
-        }
-        const auto& vcp = state->monitors[static_cast<size_t>(index)].vcp;
-        const auto feature = vcp.find(code);
-        if (feature == vcp.end()) {
-            err << "orvane-sim: monitor " << args[2] << " has no VCP " << args[3] << "\n";
-            return 1;
-        }
-        out << feature->second.current << "\n";
-        return 0;
-    }
-    if ((command == "set" && args.size() == 5) || (command == "pivot" && args.size() == 4)) {
-        const int code = command == "pivot" ? 0xAA : ParseVcpCode(QString::fromStdString(args[3]));
-        double value = 0;
-        if (code < 0 || !Number(args.back(), value) || value < 0 || value > 0xFFFFFFFF)
-            return usage();
-        return mutate(SetVcpValue(args[2], code, value));
-    }
-    if ((command == "unplug" || command == "plug") && args.size() == 3)
-        return mutate(SetMonitorField(args[2], "attached", command == "plug"));
-    if ((command == "silence" || command == "fail" || command == "maxunset") && args.size() == 4) {
-        bool value = false;
-        if (!OnOff(args[3], value))
-            return usage();
-        const QString key = command == "silence" ? "silent" : (command == "fail" ? "fail" : "maxUnset");
-        return mutate(SetMonitorField(args[2], key, value));
-    }
-    if (command == "delay" && args.size() == 4) {
-        double ms = 0;
-        if (!Number(args[3], ms) || ms < 0)
-            return usage();
-        return mutate(SetMonitorField(args[2], "delayMs", ms));
-    }
-    if (command == "notice" && args.size() == 3) {
-        const auto notice = Notices().find(args[2]);
-        if (notice == Notices().end())
-            return usage();
-        return mutate(PostNotice(notice->second.first, notice->second.second));
-    }
-    if (command == "notice" && args.size() == 4) {
-        double message = 0;
-        double wParam = 0;
-        if (!Number(args[2], message) || !Number(args[3], wParam))
-            return usage();
-        return mutate(PostNotice(static_cast<std::uint32_t>(message), static_cast<std::uint64_t>(wParam)));
-    }
-    return usage();
+    err << "orvane-sim: " << error << "\n";
+    return 1;
 }
 
 }  // namespace orvane::platform::sim

@@ -8,8 +8,8 @@
 
 namespace orvane::platform::sim {
 
-// args: FILE COMMAND [ARGS...]. Returns the process exit code: 0 done,
-// 1 the command failed, 2 usage error.
+// args: FILE COMMAND [ARGS...], or edid [OPTIONS...]. Returns the process
+// exit code: 0 done, 1 the command failed, 2 usage error.
 int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The usage text.

@@ -1,5 +1,6 @@
 // EDID base blocks for simulated monitors: written out as hex bytes in the
-// description, or made up from a product code, native size, name and serial.
+// description, or made up (by the EDID builder of platform/edid) from a
+// product code, native size, name and serial.
 #pragma once
 
 #include <QJsonValue>
@@ -10,19 +11,6 @@
 #include <vector>
 
 namespace orvane::platform::sim {
-
-struct EdidFields {
-    std::string manufacturer = "ORV";
-    std::uint16_t productCode = 0;
-    int width = 1920;
-    int height = 1080;
-    std::string name;
-    std::string serial;
-};
-
-// A 128-byte block with the preferred timing at the native size, a 0xFF
-// serial descriptor, a 0xFC name descriptor and a valid checksum.
-std::vector<std::uint8_t> MakeEdid(const EdidFields& fields);
 
 // The "edid" item of a description: a hex string (any length, blanks
 // allowed) or an object {"productCode", "width", "height", "name", "serial",

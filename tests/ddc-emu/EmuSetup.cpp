@@ -9,6 +9,8 @@
 #include <fstream>
 #include <new>
 
+#include "platform/edid/Edid.h"
+
 namespace orvane::ddcemu {
 
 namespace {
@@ -88,52 +90,16 @@ void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors
 
 std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup)
 {
-    std::vector<std::uint8_t> edid(setup.extensionBlock ? 256 : 128, 0);
-    const std::uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-    std::memcpy(edid.data(), header, 8);
-    const unsigned packed = (unsigned(setup.maker[0] - 'A' + 1) << 10) | (unsigned(setup.maker[1] - 'A' + 1) << 5) |
-                            unsigned(setup.maker[2] - 'A' + 1);
-    edid[8] = std::uint8_t(packed >> 8);
-    edid[9] = std::uint8_t(packed & 0xFF);
-    edid[10] = std::uint8_t(setup.product & 0xFF);
-    edid[11] = std::uint8_t(setup.product >> 8);
-    edid[12] = std::uint8_t(setup.bus);  // a numeric serial that differs per bus
-    edid[16] = 1;
-    edid[17] = 33;  // made in 2023
-    edid[18] = 1;
-    edid[19] = 4;  // EDID 1.4
-    edid[20] = 0xA5;  // digital, 8 bits, DisplayPort
-    edid[54] = 0x01;  // pixel clock, so the first descriptor is a timing
-    edid[56] = std::uint8_t(setup.width & 0xFF);
-    edid[58] = std::uint8_t((setup.width >> 8) << 4);
-    edid[59] = std::uint8_t(setup.height & 0xFF);
-    edid[61] = std::uint8_t((setup.height >> 8) << 4);
-    const auto text = [&edid](std::size_t offset, std::uint8_t tag, const std::string& value) {
-        edid[offset + 3] = tag;
-        std::size_t i = 0;
-        for (; i < value.size() && i < 13; ++i)
-            edid[offset + 5 + i] = std::uint8_t(value[i]);
-        if (i < 13)
-            edid[offset + 5 + i++] = 0x0A;
-        for (; i < 13; ++i)
-            edid[offset + 5 + i] = ' ';
-    };
-    text(72, 0xFC, setup.name);
-    text(90, 0xFF, setup.serial);
-    edid[108 + 3] = 0x10;  // dummy descriptor
-    if (setup.extensionBlock) {
-        edid[126] = 1;
-        edid[128] = 0x02;  // CTA extension with no data blocks
-        edid[129] = 0x03;
-        edid[130] = 4;
-    }
-    for (std::size_t block = 0; block < edid.size(); block += 128) {
-        std::uint8_t sum = 0;
-        for (std::size_t i = block; i < block + 127; ++i)
-            sum = std::uint8_t(sum + edid[i]);
-        edid[block + 127] = std::uint8_t(0x100 - sum);
-    }
-    return edid;
+    platform::edid::Fields fields;
+    fields.maker = setup.maker;
+    fields.productCode = static_cast<std::uint16_t>(setup.product);
+    fields.serialNumber = static_cast<std::uint32_t>(setup.bus);  // differs per bus
+    fields.width = static_cast<int>(setup.width);
+    fields.height = static_cast<int>(setup.height);
+    fields.name = setup.name;
+    fields.serial = setup.serial;
+    fields.ctaExtension = setup.extensionBlock;
+    return platform::edid::Build(fields);
 }
 
 Emulation::Emulation(const std::string& folder, const std::vector<MonitorSpec>& monitors)

@@ -10,6 +10,7 @@
 #include "support/TestSupport.h"
 #include "tests/linux/EdidSamples.h"
 
+using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
 using orvane::test::MakeScratchDir;
 using orvane::test::WriteFile;
@@ -17,11 +18,11 @@ using orvane::test::WriteFile;
 TEST(Edid, ModelIdAndNameComeFromTheBaseBlock)
 {
     const Edid edid = SampleEdid("DEL", 0xA0EC, "DELL U2720Q", "ABC123");
-    EXPECT_EQ(PnpModelId(edid), "DELA0EC");
-    EXPECT_EQ(EdidMonitorName(edid), "DELL U2720Q");
-    EXPECT_EQ(PnpModelId(Edid(100, 0)), "");            // truncated
-    EXPECT_EQ(PnpModelId(Edid(128, 0)), "");            // maker ID of zero letters
-    EXPECT_EQ(EdidMonitorName(SampleEdid("ABC", 1, "", "S")), "");
+    EXPECT_EQ(edid::ModelId(edid), "DELA0EC");
+    EXPECT_EQ(edid::MonitorName(edid), "DELL U2720Q");
+    EXPECT_EQ(edid::ModelId(Edid(100, 0)), "");            // truncated
+    EXPECT_EQ(edid::ModelId(Edid(128, 0)), "");            // maker ID of zero letters
+    EXPECT_EQ(edid::MonitorName(SampleEdid("ABC", 1, "", "S")), "");
 }
 
 TEST(Edid, SameBaseBlockIgnoresExtensionsAndRejectsShortBlocks)
@@ -29,10 +30,10 @@ TEST(Edid, SameBaseBlockIgnoresExtensionsAndRejectsShortBlocks)
     Edid a = SampleEdid("ABC", 0x1234, "ONE", "1");
     Edid b = a;
     b.resize(256, 0x55);
-    EXPECT_TRUE(SameBaseBlock(a, b));
+    EXPECT_TRUE(edid::SameBaseBlock(a, b));
     b[20] ^= 1;
-    EXPECT_FALSE(SameBaseBlock(a, b));
-    EXPECT_FALSE(SameBaseBlock(Edid(), Edid()));
+    EXPECT_FALSE(edid::SameBaseBlock(a, b));
+    EXPECT_FALSE(edid::SameBaseBlock(Edid(), Edid()));
 }
 
 TEST(LinuxRegistry, DeviceIdLeadsTheIdentificationToTheEdid)

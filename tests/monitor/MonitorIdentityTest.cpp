@@ -3,7 +3,7 @@
 #include <map>
 
 #include "orvane/monitor/MonitorIdentity.h"
-#include "platform/sim/SimEdid.h"
+#include "platform/edid/Edid.h"
 
 namespace orvane {
 namespace {
@@ -49,13 +49,13 @@ public:
 std::vector<std::uint8_t> Edid(std::uint16_t code, int width, int height, const std::string& name = "",
                                const std::string& serial = "")
 {
-    platform::sim::EdidFields fields;
+    platform::edid::Fields fields;
     fields.productCode = code;
     fields.width = width;
     fields.height = height;
     fields.name = name;
     fields.serial = serial;
-    return platform::sim::MakeEdid(fields);
+    return platform::edid::Build(fields);
 }
 
 void SetText(std::vector<std::uint8_t>& edid, int descriptor, std::uint8_t tag, const std::string& bytes13)
@@ -136,6 +136,12 @@ TEST(MonitorIdentityTest, DescriptorTextsEndAtTheLineFeed)
     SetText(edid, 3, 0xFF, "SECOND\n      ");
     identity.ParseEdid(QByteArray(reinterpret_cast<const char*>(edid.data()), 128));
     EXPECT_EQ(identity.SerialNumber(), QByteArray("SECOND"));
+
+    // A detailed timing is no text, whatever its byte 3 holds.
+    SetText(edid, 2, 0x10, "no name here ");
+    edid[54 + 3] = 0xFC;
+    identity.ParseEdid(QByteArray(reinterpret_cast<const char*>(edid.data()), 128));
+    EXPECT_TRUE(identity.MonitorName().isEmpty());
 }
 
 TEST(MonitorIdentityTest, FailedLookupsGiveTheEmptyIdentity)

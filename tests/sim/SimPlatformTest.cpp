@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,8 @@
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/monitor/VcpAccess.h"
-#include "platform/sim/SimEdid.h"
+#include "platform/edid/Edid.h"
+#include "platform/sim/SimControl.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/ForwardingApis.h"
 #include "support/TestSupport.h"
@@ -176,12 +178,12 @@ TEST(SimPlatformTest, ElevatedStartsAreRecorded)
 
 TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
 {
-    platform::sim::EdidFields fields;
+    platform::edid::Fields fields;
     fields.productCode = 0x4F12;
     fields.width = 2560;
     fields.height = 1080;
     fields.serial = "HEX1";
-    const auto bytes = platform::sim::MakeEdid(fields);
+    const auto bytes = platform::edid::Build(fields);
     unsigned sum = 0;
     for (auto byte : bytes)
         sum += byte;
@@ -189,6 +191,16 @@ TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
     QString hex;
     for (auto byte : bytes)
         hex += QString("%1 ").arg(byte, 2, 16, QChar('0'));
+    // The tool prints the same block for harnesses of their own.
+    std::ostringstream printed;
+    std::ostringstream err;
+    EXPECT_EQ(platform::sim::RunSimCommand({"edid", "--product", "0x4F12", "--size", "2560x1080", "--serial", "HEX1"},
+                                           printed, err),
+              0);
+    EXPECT_EQ(printed.str(), QString(hex).remove(' ').toStdString() + "\n");
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"edid", "--size", "2560"}, {"edid", "--maker", "O1V"}, {"edid", "--product"}, {"edid", "--port", "1"}})
+        EXPECT_EQ(platform::sim::RunSimCommand(bad, printed, err), 2) << bad[1];
 
     QJsonObject description = State(test::SourceDir() + "/examples/sim/one-4k.json");
     QJsonArray monitors = description.value("monitors").toArray();

@@ -10,7 +10,7 @@ std::vector<std::vector<std::size_t>> MatchDisplaysToOutputs(const std::vector<E
         std::size_t fallback = outputEdids.size();
         bool placed = false;
         for (std::size_t o = 0; o < outputEdids.size() && !placed; ++o) {
-            if (!SameBaseBlock(outputEdids[o], displays[d].edid))
+            if (!edid::SameBaseBlock(outputEdids[o], displays[d].edid))
                 continue;
             if (matches[o].empty()) {
                 matches[o].push_back(d);

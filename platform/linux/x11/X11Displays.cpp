@@ -41,7 +41,7 @@ std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
         entry.output.name = output.name;
         entry.output.primary = output.id == screen->primary;
         entry.output.edid = output.edid;
-        if (entry.output.edid.size() < kEdidBaseBlockSize) {
+        if (entry.output.edid.size() < edid::kBaseBlockSize) {
             if (!connectorsRead) {
                 connectors = ReadDrmConnectors(m_drmRoot);
                 connectorsRead = true;

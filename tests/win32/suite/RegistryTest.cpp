@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/edid/Edid.h"
 #include "platform/win32/RegistryPath.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Registry.h"
@@ -62,12 +63,11 @@ protected:
 
 std::vector<std::uint8_t> Edid()
 {
-    std::vector<std::uint8_t> edid(128);
-    for (std::size_t i = 0; i < edid.size(); ++i)
-        edid[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    edid[10] = 0x34;
-    edid[11] = 0x12;
-    return edid;
+    edid::Fields fields;
+    fields.productCode = 0x1234;
+    fields.name = "REGISTRY";
+    fields.serial = "RB0001";
+    return edid::Build(fields);
 }
 
 }  // namespace
