@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/displays/BackendChoice.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -15,8 +16,6 @@ class X11EventWatcher;
 class DrmWatcher;
 class DisplayConfigWatcher;
 class OutputChangeWatcher;
-
-enum class DisplayBackendKind { None, X11, Gnome, Wayland };
 
 class LinuxNotices : public NoticeSource {
 public:

@@ -4,110 +4,70 @@
 #include <QDebug>
 #include <QString>
 
+#include "platform/linux/LinuxDisplay.h"
 #include "platform/linux/LinuxMonitorConfig.h"
-#include "platform/linux/ddc/DdcMonitors.h"
-#include "platform/linux/devices/DrmConnectors.h"
-#include "platform/linux/gnome/GnomeDisplays.h"
-#include "platform/linux/ddc/LibDdcutil.h"
+#include "platform/linux/LinuxNotices.h"
+#include "platform/linux/LinuxRegistry.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/MonitorDevices.h"
-#include "platform/linux/LinuxRegistry.h"
-#include "platform/linux/gnome/MutterDisplayConfig.h"
-#include "platform/linux/wayland/OutputManagement.h"
-#include "platform/linux/displays/BackendChoice.h"
-#include "platform/linux/LinuxNotices.h"
-#include "platform/linux/wayland/WaylandDisplays.h"
-#include "platform/linux/x11/X11Displays.h"
-#include "platform/linux/x11/XlibRandrServer.h"
+#include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/ddc/LibDdcutil.h"
+#include "platform/linux/devices/DrmConnectors.h"
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
 
-// The session's display backend, chosen once at start.
-struct DisplayBackend {
-    DisplayBackendKind kind = DisplayBackendKind::None;
-    std::unique_ptr<XlibRandrServer> server;
-    std::unique_ptr<MutterDisplayConfig> mutter;
-    std::unique_ptr<OutputManagement> outputs;
-};
-
-DisplayBackend ChooseDisplayBackend()
+// The session's display backend, chosen once at start and said in the log.
+std::unique_ptr<LinuxDisplay> ConnectDisplay()
 {
-    DisplayBackend backend;
-    const BackendChoice kind = ChooseBackends(ReadSessionEnvironment());
-    std::string why = kind.why;
-    if (kind.tryX11) {
-        backend.server = XlibRandrServer::Connect(nullptr, &why);
-        if (backend.server)
-            backend.kind = DisplayBackendKind::X11;
-    }
-    if (kind.tryWayland) {
-        backend.outputs = ConnectOutputManagement(nullptr, &why);
-        if (backend.outputs) {
-            backend.kind = DisplayBackendKind::Wayland;
-            qInfo().noquote() << "Display backend:" << backend.outputs->Name();
-            return backend;
-        }
-    }
-    if (kind.tryGnome) {
-        backend.mutter = std::make_unique<MutterDisplayConfig>(QDBusConnection::sessionBus());
-        if (backend.mutter->Available()) {
-            backend.kind = DisplayBackendKind::Gnome;
-            qInfo() << "Display backend: GNOME display configuration";
-        } else {
-            why = kind.why + " (" + why + ")";
-        }
-    }
-    if (backend.kind == DisplayBackendKind::None)
+    std::string why;
+    auto display = LinuxDisplay::Connect(QDBusConnection::sessionBus(), kDrmClassRoot, &why);
+    switch (display->Kind()) {
+    case DisplayBackendKind::Wayland:
+        qInfo().noquote() << "Display backend:" << QString::fromStdString(display->BackendName());
+        break;
+    case DisplayBackendKind::Gnome:
+        qInfo() << "Display backend: GNOME display configuration";
+        break;
+    case DisplayBackendKind::None:
         qWarning().noquote() << "Display backend: none," << QString::fromStdString(why)
                              << "- no display can be rotated";
-    return backend;
+        break;
+    case DisplayBackendKind::X11:
+        break;
+    }
+    return display;
 }
 
 class LinuxPlatform : public Platform {
 public:
     LinuxPlatform()
-        : m_backend(ChooseDisplayBackend()),
+        : m_display(ConnectDisplay()),
           m_library(CreateLibDdcutil()),
           m_ddc(*m_library),
-          m_notices(m_backend.kind, kDrmClassRoot)
+          m_devices(m_display->Outputs(), m_ddc, m_registry),
+          m_monitors(m_devices, m_ddc),
+          m_notices(m_display->Kind(), kDrmClassRoot)
     {
-        if (m_backend.kind == DisplayBackendKind::Wayland) {
-            auto displays = std::make_unique<WaylandDisplays>(*m_backend.outputs, kDrmClassRoot);
-            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
-            displays->SetMonitorDevices(m_devices.get());
-            m_display = std::move(displays);
-        } else if (m_backend.kind == DisplayBackendKind::Gnome) {
-            auto displays = std::make_unique<GnomeDisplays>(*m_backend.mutter, kDrmClassRoot);
-            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
-            displays->SetMonitorDevices(m_devices.get());
-            m_display = std::move(displays);
-        } else {
-            auto displays = std::make_unique<X11Displays>(m_backend.server.get(), kDrmClassRoot);
-            m_devices = std::make_unique<MonitorDevices>(*displays, m_ddc, m_directory);
-            displays->SetMonitorDevices(m_devices.get());
-            m_display = std::move(displays);
-        }
-        m_monitors = std::make_unique<LinuxMonitorConfig>(*m_devices, m_ddc);
+        m_display->SetMonitorDevices(&m_devices);
         m_ddc.ReportAvailability();
     }
 
     const char* Name() const override { return "linux"; }
     DisplayApi& Display() override { return *m_display; }
-    MonitorConfigApi& MonitorConfig() override { return *m_monitors; }
-    DeviceRegistry& Registry() override { return m_directory; }
+    MonitorConfigApi& MonitorConfig() override { return m_monitors; }
+    DeviceRegistry& Registry() override { return m_registry; }
     SystemApi& System() override { return m_system; }
     NoticeSource& Notices() override { return m_notices; }
 
 private:
-    DisplayBackend m_backend;
+    std::unique_ptr<LinuxDisplay> m_display;
     std::unique_ptr<DdcLibrary> m_library;
     DdcMonitors m_ddc;
-    LinuxRegistry m_directory;
-    std::unique_ptr<DisplayApi> m_display;  // also the OutputSource of m_devices
-    std::unique_ptr<MonitorDevices> m_devices;
-    std::unique_ptr<LinuxMonitorConfig> m_monitors;
+    LinuxRegistry m_registry;
+    MonitorDevices m_devices;
+    LinuxMonitorConfig m_monitors;
     LinuxSystem m_system;
     LinuxNotices m_notices;
 };

@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/displays/BackendDisplays.h"
 #include "platform/edid/Edid.h"
 #include "platform/linux/LinuxRegistry.h"
 
@@ -20,26 +21,12 @@ namespace orvane::platform::linuxplatform {
 constexpr std::uint32_t kMonitorAttached = 0x00000002;
 constexpr std::uint32_t kPrimaryDevice = 0x00000004;
 
-struct ActiveOutput {
-    DisplayHandle handle = 0;
-    std::string name;
-    bool primary = false;
-    Edid edid;  // empty when the monitor's EDID cannot be read
-};
-
-// The outputs that show part of the desktop, in enumeration order.
-class OutputSource {
-public:
-    virtual ~OutputSource() = default;
-    virtual std::vector<ActiveOutput> ActiveOutputs() = 0;
-};
-
-class MonitorDevices {
+class MonitorDevices : public DeviceSource {
 public:
     MonitorDevices(OutputSource& outputs, DdcMonitors& ddc, LinuxRegistry& directory);
 
-    std::vector<DisplayDevice> Adapters();
-    std::vector<DisplayDevice> DevicesOf(const std::string& output);
+    std::vector<DisplayDevice> Adapters() override;
+    std::vector<DisplayDevice> DevicesOf(const std::string& output) override;
     std::vector<PhysicalMonitor> PhysicalOf(DisplayHandle display);
 
 private:

@@ -6,65 +6,12 @@
 #include <QDebug>
 #include <QString>
 
+#include "platform/linux/LinuxDisplay.h"
 #include "platform/linux/devices/DrmConnectors.h"
-#include "platform/linux/gnome/GnomeDisplays.h"
-#include "platform/linux/gnome/MutterDisplayConfig.h"
-#include "platform/linux/wayland/OutputManagement.h"
-#include "platform/linux/displays/BackendChoice.h"
-#include "platform/linux/wayland/WaylandDisplays.h"
-#include "platform/linux/x11/X11Displays.h"
-#include "platform/linux/x11/XlibRandrServer.h"
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
-
-// Keeps the backend's connection alive as long as its displays.
-class OwningDisplays : public DisplayApi {
-public:
-    OwningDisplays(std::unique_ptr<XlibRandrServer> server, std::unique_ptr<MutterDisplayConfig> mutter,
-                   std::unique_ptr<OutputManagement> outputs = nullptr)
-        : m_server(std::move(server)), m_mutter(std::move(mutter)), m_outputs(std::move(outputs))
-    {
-        if (m_outputs)
-            m_displays = std::make_unique<WaylandDisplays>(*m_outputs, kDrmClassRoot);
-        else if (m_mutter)
-            m_displays = std::make_unique<GnomeDisplays>(*m_mutter, kDrmClassRoot);
-        else
-            m_displays = std::make_unique<X11Displays>(m_server.get(), kDrmClassRoot);
-    }
-    bool EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback) override
-    {
-        return m_displays->EnumDisplayMonitors(callback);
-    }
-    bool GetMonitorInfo(DisplayHandle display, DisplayInfo& info) override
-    {
-        return m_displays->GetMonitorInfo(display, info);
-    }
-    DisplayHandle MonitorFromPoint(std::int32_t x, std::int32_t y) override
-    {
-        return m_displays->MonitorFromPoint(x, y);
-    }
-    bool EnumDisplayDevices(const std::string* device, std::uint32_t index, DisplayDevice& out) override
-    {
-        return m_displays->EnumDisplayDevices(device, index, out);
-    }
-    bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) override
-    {
-        return m_displays->EnumDisplaySettings(device, modeIndex, out);
-    }
-    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
-                                         std::uint32_t flags) override
-    {
-        return m_displays->ChangeDisplaySettingsEx(device, settings, flags);
-    }
-
-private:
-    std::unique_ptr<XlibRandrServer> m_server;
-    std::unique_ptr<MutterDisplayConfig> m_mutter;
-    std::unique_ptr<OutputManagement> m_outputs;
-    std::unique_ptr<DisplayApi> m_displays;
-};
 
 class ForwardingDisplays : public DisplayApi {
 public:
@@ -148,26 +95,15 @@ private:
 
 std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& sessionBus)
 {
-    const BackendChoice kind = ChooseBackends(ReadSessionEnvironment());
-    std::string why = kind.why;
-    if (kind.tryX11) {
-        if (auto server = XlibRandrServer::Connect(nullptr, &why))
-            return std::make_unique<OwningDisplays>(std::move(server), nullptr);
+    std::string why;
+    auto display = LinuxDisplay::Connect(sessionBus, kDrmClassRoot, &why);
+    if (display->Kind() == DisplayBackendKind::None) {
+        qWarning().noquote() << "Session displays: none," << QString::fromStdString(why);
+        return nullptr;
     }
-    if (kind.tryWayland) {
-        if (auto outputs = ConnectOutputManagement(nullptr, &why)) {
-            qInfo().noquote() << "Session displays:" << outputs->Name();
-            return std::make_unique<OwningDisplays>(nullptr, nullptr, std::move(outputs));
-        }
-    }
-    if (kind.tryGnome) {
-        auto mutter = std::make_unique<MutterDisplayConfig>(sessionBus);
-        if (mutter->Available())
-            return std::make_unique<OwningDisplays>(nullptr, std::move(mutter));
-        why = kind.why + " (" + why + ")";
-    }
-    qWarning().noquote() << "Session displays: none," << QString::fromStdString(why);
-    return nullptr;
+    if (display->Kind() == DisplayBackendKind::Wayland)
+        qInfo().noquote() << "Session displays:" << QString::fromStdString(display->BackendName());
+    return display;
 }
 
 std::unique_ptr<Platform> ForwardRotations(std::unique_ptr<Platform> inner, std::unique_ptr<DisplayApi> session,

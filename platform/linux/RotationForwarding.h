@@ -1,8 +1,8 @@
 // Demonstration mode: a platform whose monitors are simulated hands every
 // rotation it makes on to the real desktop of this session, so a pivot read
 // over simulated DDC/CI turns a real display (an X11 output, or an output of
-// a GNOME, KDE Plasma or wlroots-family Wayland desktop). The platform seam stays the simulated one in every other
-// respect.
+// a GNOME, KDE Plasma or wlroots-family Wayland desktop). The platform seam
+// stays the simulated one in every other respect.
 #pragma once
 
 #include <memory>
@@ -14,10 +14,9 @@ class QDBusConnection;
 
 namespace orvane::platform::linuxplatform {
 
-// The session's own displays (X11; Wayland through the compositor's output
-// configuration protocol, or GNOME's service through sessionBus)
-// without any monitor devices; nullptr, with one log line, when the session
-// has none usable.
+// The session's own displays (the backend LinuxDisplay chooses, GNOME's
+// service through sessionBus) without any monitor devices; nullptr, with
+// one log line, when the session has none usable.
 std::unique_ptr<DisplayApi> CreateSessionDisplays(const QDBusConnection& sessionBus);
 
 // Wraps inner: after each successful orientation change of inner's displays,

@@ -18,6 +18,9 @@ struct SessionEnvironment {
 
 SessionEnvironment ReadSessionEnvironment();
 
+// The backend a session's displays are driven through.
+enum class DisplayBackendKind { None, X11, Gnome, Wayland };
+
 struct BackendChoice {
     bool tryX11 = false;
     bool tryWayland = false;  // ask the compositor's globals first

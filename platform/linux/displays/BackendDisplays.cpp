@@ -1,6 +1,9 @@
 #include "platform/linux/displays/BackendDisplays.h"
 
+#include <algorithm>
 #include <limits>
+
+#include "platform/linux/devices/DrmConnectors.h"
 
 namespace orvane::platform::linuxplatform {
 
@@ -23,17 +26,39 @@ DisplayHandle BackendDisplays::HandleFor(const std::string& name)
     return it->second;
 }
 
+std::vector<BackendDisplays::Shown> BackendDisplays::Displays()
+{
+    std::vector<Shown> shown = ShownDisplays();
+    // Servers and compositors name outputs as the kernel names connectors;
+    // where they give no EDID, sysfs has it.
+    std::vector<DrmConnector> connectors;
+    bool connectorsRead = false;
+    for (auto& entry : shown) {
+        if (entry.output.edid.size() >= edid::kBaseBlockSize)
+            continue;
+        if (!connectorsRead) {
+            connectors = ReadDrmConnectors(m_drmRoot);
+            connectorsRead = true;
+        }
+        if (const DrmConnector* connector = FindConnectorForOutput(connectors, entry.output.name))
+            entry.output.edid = connector->edid;
+    }
+    // The primary display comes first, as the desktop's main display.
+    std::stable_partition(shown.begin(), shown.end(), [](const Shown& s) { return s.output.primary; });
+    return shown;
+}
+
 std::vector<ActiveOutput> BackendDisplays::ActiveOutputs()
 {
     std::vector<ActiveOutput> outputs;
-    for (auto& shown : ShownDisplays())
+    for (auto& shown : Displays())
         outputs.push_back(std::move(shown.output));
     return outputs;
 }
 
 bool BackendDisplays::EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback)
 {
-    for (const auto& shown : ShownDisplays()) {
+    for (const auto& shown : Displays()) {
         if (!callback(shown.output.handle))
             break;
     }
@@ -42,7 +67,7 @@ bool BackendDisplays::EnumDisplayMonitors(const std::function<bool(DisplayHandle
 
 bool BackendDisplays::GetMonitorInfo(DisplayHandle display, DisplayInfo& info)
 {
-    for (const auto& shown : ShownDisplays()) {
+    for (const auto& shown : Displays()) {
         if (shown.output.handle != display)
             continue;
         info.flags = shown.output.primary ? MONITORINFOF_PRIMARY : 0;
@@ -58,7 +83,7 @@ DisplayHandle BackendDisplays::MonitorFromPoint(std::int32_t x, std::int32_t y)
 {
     DisplayHandle nearest = 0;
     std::int64_t best = std::numeric_limits<std::int64_t>::max();
-    for (const auto& shown : ShownDisplays()) {
+    for (const auto& shown : Displays()) {
         const std::int64_t distance = DistanceSquared(shown.monitor, x, y);
         if (distance < best) {
             best = distance;

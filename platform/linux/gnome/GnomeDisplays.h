@@ -23,7 +23,6 @@ private:
     std::vector<Shown> ShownDisplays() override;
 
     MutterDisplayConfig& m_service;
-    std::string m_drmRoot;
 };
 
 }  // namespace orvane::platform::linuxplatform

@@ -1,23 +1,87 @@
 #include "platform/linux/gnome/MutterState.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "platform/linux/x11/RandrSettings.h"
+#include "platform/linux/displays/DisplayRequest.h"
+#include "platform/linux/displays/ModeListing.h"
 
 namespace orvane::platform::linuxplatform {
 
 namespace {
-
-bool Portrait(std::uint32_t transform)
-{
-    return (transform & 1) != 0;
-}
 
 MutterChangePlan Refused(std::int32_t code)
 {
     MutterChangePlan plan;
     plan.result = code;
     return plan;
+}
+
+const MutterLogicalMonitor* LogicalOf(const MutterState& state, const std::string& connector)
+{
+    const MutterLogicalMonitor* logical = nullptr;
+    for (const auto& candidate : state.logicalMonitors) {
+        if (std::find(candidate.connectors.begin(), candidate.connectors.end(), connector) !=
+            candidate.connectors.end())
+            logical = &candidate;
+    }
+    return logical;
+}
+
+ListedMode Listed(const MutterMode& mode)
+{
+    return {std::uint32_t(mode.width), std::uint32_t(mode.height), WholeHertz(mode.refresh)};
+}
+
+// The monitor's mode that serves the request; nullptr when none does.
+const MutterMode* ChosenMode(const MutterMonitor& monitor, const DisplayRequest& request)
+{
+    std::vector<ModeCandidate> candidates;
+    for (const auto& mode : monitor.modes)
+        candidates.push_back(
+            {std::uint32_t(mode.width), std::uint32_t(mode.height), mode.refresh, mode.current, mode.preferred});
+    const int chosen = ChooseMode(candidates, request);
+    return chosen < 0 ? nullptr : &monitor.modes[std::size_t(chosen)];
+}
+
+// Moves the logical monitors that touched the turned one's right or bottom
+// edge (before) along with that edge (now).
+void MoveNeighbours(std::vector<MutterLogicalMonitor>& logicalMonitors, std::size_t target, const Rect& before,
+                    const Rect& now)
+{
+    for (std::size_t i = 0; i < logicalMonitors.size(); ++i) {
+        if (i == target)
+            continue;
+        MutterLogicalMonitor& other = logicalMonitors[i];
+        if (other.x == before.right)
+            other.x += now.right - before.right;
+        else if (other.y == before.bottom)
+            other.y += now.bottom - before.bottom;
+    }
+}
+
+// Per logical monitor, per connector, the mode it shows afterwards: chosen
+// on connector of target, the current one everywhere else.
+std::vector<std::vector<std::string>> ModeIdsAfter(const MutterState& state,
+                                                    const std::vector<MutterLogicalMonitor>& logicalMonitors,
+                                                    std::size_t target, const std::string& connector,
+                                                    const MutterMode& chosen)
+{
+    std::vector<std::vector<std::string>> modeIds;
+    for (std::size_t i = 0; i < logicalMonitors.size(); ++i) {
+        std::vector<std::string> ids;
+        for (const auto& name : logicalMonitors[i].connectors) {
+            if (i == target && name == connector) {
+                ids.push_back(chosen.id);
+                continue;
+            }
+            const MutterMonitor* shown = state.Monitor(name);
+            const MutterMode* mode = shown ? shown->CurrentMode() : nullptr;
+            ids.push_back(mode ? mode->id : std::string());
+        }
+        modeIds.push_back(std::move(ids));
+    }
+    return modeIds;
 }
 
 }  // namespace
@@ -46,14 +110,34 @@ Rect MutterState::Bounds(const MutterLogicalMonitor& logical) const
     std::int32_t height = 0;
     const MutterMonitor* monitor = logical.connectors.empty() ? nullptr : Monitor(logical.connectors.front());
     if (const MutterMode* mode = monitor ? monitor->CurrentMode() : nullptr) {
-        width = Portrait(logical.transform) ? mode->height : mode->width;
-        height = Portrait(logical.transform) ? mode->width : mode->height;
+        width = IsPortrait(logical.transform & 3) ? mode->height : mode->width;
+        height = IsPortrait(logical.transform & 3) ? mode->width : mode->height;
         if (logicalLayout && logical.scale > 0) {
             width = std::int32_t(std::lround(width / logical.scale));
             height = std::int32_t(std::lround(height / logical.scale));
         }
     }
     return Rect{logical.x, logical.y, logical.x + width, logical.y + height};
+}
+
+std::optional<DisplaySettings> CurrentSettings(const MutterState& state, const std::string& connector)
+{
+    const MutterMonitor* monitor = state.Monitor(connector);
+    const MutterMode* mode = monitor ? monitor->CurrentMode() : nullptr;
+    const MutterLogicalMonitor* logical = LogicalOf(state, connector);
+    if (!mode || !logical)
+        return std::nullopt;
+    return ShownSettings(Listed(*mode), logical->transform & 3);
+}
+
+std::vector<DisplaySettings> ModeList(const MutterState& state, const std::string& connector)
+{
+    std::vector<DisplaySettings> list;
+    if (const MutterMonitor* monitor = state.Monitor(connector)) {
+        for (const auto& mode : monitor->modes)
+            AddDistinctMode(list, Listed(mode));
+    }
+    return list;
 }
 
 MutterChangePlan PlanMutterChange(const MutterState& state, const std::string& connector,
@@ -71,72 +155,30 @@ MutterChangePlan PlanMutterChange(const MutterState& state, const std::string& c
         return Refused(DISP_CHANGE_FAILED);
     const MutterLogicalMonitor& logical = state.logicalMonitors[target];
 
-    const std::uint32_t transform = (settings.fields & DM_DISPLAYORIENTATION)
-                                        ? settings.orientation
-                                        : (logical.transform & 3);
-    if (transform > DMDO_270)
-        return Refused(DISP_CHANGE_BADMODE);
-    const bool portrait = Portrait(transform);
-    std::int32_t width = current->width;
-    std::int32_t height = current->height;
-    if (settings.fields & DM_PELSWIDTH)
-        (portrait ? height : width) = std::int32_t(settings.pelsWidth);
-    if (settings.fields & DM_PELSHEIGHT)
-        (portrait ? width : height) = std::int32_t(settings.pelsHeight);
-    const std::uint32_t hertz = (settings.fields & DM_DISPLAYFREQUENCY) && settings.displayFrequency > 1
-                                    ? settings.displayFrequency
-                                    : 0;
-    const MutterMode* chosen = nullptr;
-    for (const auto& mode : monitor->modes) {
-        if (mode.width != width || mode.height != height || (hertz && WholeHertz(mode.refresh) != hertz))
-            continue;
-        const auto rank = [&](const MutterMode& m) { return m.current ? 3 : (m.preferred ? 2 : 1); };
-        if (!chosen || rank(mode) > rank(*chosen) ||
-            (rank(mode) == rank(*chosen) &&
-             (hertz ? std::fabs(mode.refresh - hertz) < std::fabs(chosen->refresh - hertz)
-                    : mode.refresh > chosen->refresh)))
-            chosen = &mode;
-    }
+    const DisplayRequest request = DecodeRequest(settings, logical.transform & 3, std::uint32_t(current->width),
+                                                 std::uint32_t(current->height));
+    if (request.result != DISP_CHANGE_SUCCESSFUL)
+        return Refused(request.result);
+    const MutterMode* chosen = ChosenMode(*monitor, request);
     if (!chosen)
         return Refused(DISP_CHANGE_BADMODE);
 
     MutterChangePlan plan;
-    plan.nothingToDo = chosen->current && transform == logical.transform;
+    plan.nothingToDo = chosen->current && request.orientation == logical.transform;
     plan.logicalMonitors = state.logicalMonitors;
-    const Rect before = state.Bounds(logical);
-    MutterLogicalMonitor& turned = plan.logicalMonitors[target];
-    turned.transform = transform;
+    plan.logicalMonitors[target].transform = request.orientation;
+    // The turned monitor's bounds before and after, with the chosen mode.
     MutterState after = state;
-    after.logicalMonitors[target].transform = transform;
+    after.logicalMonitors[target].transform = request.orientation;
     for (auto& monitorAfter : after.monitors) {
         if (monitorAfter.connector != connector)
             continue;
         for (auto& mode : monitorAfter.modes)
             mode.current = mode.id == chosen->id;
     }
-    const Rect now = after.Bounds(after.logicalMonitors[target]);
-    for (std::size_t i = 0; i < plan.logicalMonitors.size(); ++i) {
-        if (i == target)
-            continue;
-        MutterLogicalMonitor& other = plan.logicalMonitors[i];
-        if (other.x == before.right)
-            other.x += now.right - before.right;
-        else if (other.y == before.bottom)
-            other.y += now.bottom - before.bottom;
-    }
-    for (std::size_t i = 0; i < plan.logicalMonitors.size(); ++i) {
-        std::vector<std::string> ids;
-        for (const auto& name : plan.logicalMonitors[i].connectors) {
-            if (i == target && name == connector) {
-                ids.push_back(chosen->id);
-                continue;
-            }
-            const MutterMonitor* shown = state.Monitor(name);
-            const MutterMode* mode = shown ? shown->CurrentMode() : nullptr;
-            ids.push_back(mode ? mode->id : std::string());
-        }
-        plan.modeIds.push_back(std::move(ids));
-    }
+    MoveNeighbours(plan.logicalMonitors, target, state.Bounds(logical),
+                   after.Bounds(after.logicalMonitors[target]));
+    plan.modeIds = ModeIdsAfter(state, plan.logicalMonitors, target, connector, *chosen);
     return plan;
 }
 

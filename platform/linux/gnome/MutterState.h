@@ -60,6 +60,11 @@ struct MutterChangePlan {
     std::vector<std::vector<std::string>> modeIds;  // per logical monitor, per connector
 };
 
+// The settings of the monitor on connector in the seam's terms: as shown
+// now (nullopt when it shows nothing), and its modes, one per size and rate.
+std::optional<DisplaySettings> CurrentSettings(const MutterState& state, const std::string& connector);
+std::vector<DisplaySettings> ModeList(const MutterState& state, const std::string& connector);
+
 // The layout with the logical monitor shown on connector turned and sized as
 // settings asks. Monitors right of or below it that touched it move along
 // with its new edge, so the layout stays without gaps; all others stay.

@@ -24,7 +24,6 @@ private:
     std::vector<Shown> ShownDisplays() override;
 
     OutputManagement& m_outputs;
-    std::string m_drmRoot;
 };
 
 }  // namespace orvane::platform::linuxplatform

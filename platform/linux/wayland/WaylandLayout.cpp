@@ -2,7 +2,24 @@
 
 #include <string>
 
+#include "platform/linux/displays/ModeListing.h"
+
 namespace orvane::platform::linuxplatform {
+
+namespace {
+
+ListedMode Listed(const WaylandMode& mode)
+{
+    return {std::uint32_t(mode.width), std::uint32_t(mode.height), WholeHertz(mode.refresh / 1000.0)};
+}
+
+const WaylandOutput* Enabled(const WaylandLayout& layout, const std::string& name)
+{
+    const WaylandOutput* output = layout.Output(name);
+    return output && output->enabled ? output : nullptr;
+}
+
+}  // namespace
 
 const WaylandMode* WaylandOutput::Current() const
 {
@@ -62,6 +79,25 @@ MutterState WaylandLayout::AsMutterState() const
         state.logicalMonitors.push_back(std::move(logical));
     }
     return state;
+}
+
+std::optional<DisplaySettings> CurrentSettings(const WaylandLayout& layout, const std::string& name)
+{
+    const WaylandOutput* output = Enabled(layout, name);
+    const WaylandMode* mode = output ? output->Current() : nullptr;
+    if (!mode)
+        return std::nullopt;
+    return ShownSettings(Listed(*mode), std::uint32_t(output->transform & 3));
+}
+
+std::vector<DisplaySettings> ModeList(const WaylandLayout& layout, const std::string& name)
+{
+    std::vector<DisplaySettings> list;
+    if (const WaylandOutput* output = Enabled(layout, name)) {
+        for (const auto& mode : output->modes)
+            AddDistinctMode(list, Listed(mode));
+    }
+    return list;
 }
 
 WaylandChangePlan PlanWaylandChange(const WaylandLayout& current, const std::string& name,

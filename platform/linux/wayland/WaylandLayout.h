@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,12 @@ struct WaylandLayout {
     // are the same.
     MutterState AsMutterState() const;
 };
+
+// The settings of the enabled output called name in the seam's terms: as
+// shown now (nullopt when it shows nothing), and its modes, one per size
+// and rate; nothing for a disabled output.
+std::optional<DisplaySettings> CurrentSettings(const WaylandLayout& layout, const std::string& name);
+std::vector<DisplaySettings> ModeList(const WaylandLayout& layout, const std::string& name);
 
 struct WaylandChangePlan {
     std::int32_t result = DISP_CHANGE_SUCCESSFUL;  // a failure code: nothing is to be done

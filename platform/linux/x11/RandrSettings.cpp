@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/linux/displays/DisplayRequest.h"
+#include "platform/linux/displays/ReadPlanApply.h"
+
 namespace orvane::platform::linuxplatform {
 
 namespace {
-
-bool IsPortrait(std::uint32_t orientation)
-{
-    return orientation == DMDO_90 || orientation == DMDO_270;
-}
 
 std::uint32_t BitsPerPel(int depth)
 {
@@ -22,6 +20,85 @@ RandrChangePlan Refused(std::int32_t code)
     RandrChangePlan plan;
     plan.result = code;
     return plan;
+}
+
+// Millimetres of pixels at the screen's present dots per millimetre.
+std::int32_t Millimetres(std::int64_t pixels, std::int32_t now, std::int32_t nowMm)
+{
+    return now > 0 ? std::int32_t(std::lround(double(pixels) * nowMm / now)) : nowMm;
+}
+
+// The output's mode that serves the request; nullptr when none does.
+const RandrMode* ChosenMode(const RandrScreen& screen, const RandrOutput& output, RandrId current,
+                            const DisplayRequest& request)
+{
+    std::vector<ModeCandidate> candidates;
+    std::vector<const RandrMode*> modes;
+    for (std::size_t i = 0; i < output.modes.size(); ++i) {
+        const RandrMode* mode = screen.Mode(output.modes[i]);
+        if (!mode)
+            continue;
+        // The output lists its preferred modes first.
+        candidates.push_back({mode->width, mode->height, mode->refresh, mode->id == current, int(i) < output.preferred});
+        modes.push_back(mode);
+    }
+    const int chosen = ChooseMode(candidates, request);
+    return chosen < 0 ? nullptr : modes[std::size_t(chosen)];
+}
+
+// The screen the layout needs afterwards (every lit CRTC where it is, crtc
+// with its new size), into plan; false when the server cannot hold it.
+bool FitScreen(const RandrScreen& screen, const RandrCrtc& crtc, const RandrMode& chosen, bool portrait,
+               RandrChangePlan& plan)
+{
+    std::int64_t right = screen.minWidth;
+    std::int64_t bottom = screen.minHeight;
+    for (const auto& other : screen.crtcs) {
+        if (!other.mode)
+            continue;
+        std::int64_t width = other.width;
+        std::int64_t height = other.height;
+        if (other.id == crtc.id) {
+            width = portrait ? chosen.height : chosen.width;
+            height = portrait ? chosen.width : chosen.height;
+        }
+        right = std::max(right, other.x + width);
+        bottom = std::max(bottom, other.y + height);
+    }
+    if ((screen.maxWidth > 0 && right > screen.maxWidth) || (screen.maxHeight > 0 && bottom > screen.maxHeight))
+        return false;
+    plan.screenWidth = std::int32_t(right);
+    plan.screenHeight = std::int32_t(bottom);
+    // Same dots per millimetre as now.
+    plan.screenWidthMm = Millimetres(right, screen.width, screen.widthMm);
+    plan.screenHeightMm = Millimetres(bottom, screen.height, screen.heightMm);
+    return true;
+}
+
+// Carries out a plan against the screen it was made for: the screen is
+// enlarged first where the new layout does not fit, the CRTC set, then the
+// screen fitted to the layout. Any refused step puts back what was changed.
+bool ApplyPlan(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan)
+{
+    server.Grab();
+    const std::int32_t grownWidth = std::max(screen.width, plan.screenWidth);
+    const std::int32_t grownHeight = std::max(screen.height, plan.screenHeight);
+    const bool grow = grownWidth != screen.width || grownHeight != screen.height;
+    if (grow && !server.SetScreenSize(grownWidth, grownHeight, Millimetres(grownWidth, screen.width, screen.widthMm),
+                                      Millimetres(grownHeight, screen.height, screen.heightMm))) {
+        server.Ungrab();
+        return false;
+    }
+    if (!server.SetCrtc(plan.crtc)) {
+        if (grow)
+            server.SetScreenSize(screen.width, screen.height, screen.widthMm, screen.heightMm);
+        server.Ungrab();
+        return false;
+    }
+    if (plan.screenWidth != grownWidth || plan.screenHeight != grownHeight)
+        server.SetScreenSize(plan.screenWidth, plan.screenHeight, plan.screenWidthMm, plan.screenHeightMm);
+    server.Ungrab();
+    return true;
 }
 
 }  // namespace
@@ -115,53 +192,14 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& name, c
     if (!current)
         return Refused(DISP_CHANGE_FAILED);  // unknown output, or one that shows nothing
 
-    const std::uint32_t orientation =
-        (settings.fields & DM_DISPLAYORIENTATION) ? settings.orientation : OrientationFor(crtc->rotation);
-    if (orientation > DMDO_270)
-        return Refused(DISP_CHANGE_BADMODE);
-    const std::uint16_t rotation = RandrRotationFor(orientation);
+    const DisplayRequest request =
+        DecodeRequest(settings, OrientationFor(crtc->rotation), current->width, current->height);
+    if (request.result != DISP_CHANGE_SUCCESSFUL)
+        return Refused(request.result);
+    const std::uint16_t rotation = RandrRotationFor(request.orientation);
     if (!(crtc->rotations & rotation))
         return Refused(DISP_CHANGE_BADMODE);
-    const bool portrait = IsPortrait(orientation);
-
-    // The mode is unrotated; the requested size is the one shown.
-    std::uint32_t modeWidth = current->width;
-    std::uint32_t modeHeight = current->height;
-    if (settings.fields & DM_PELSWIDTH)
-        (portrait ? modeHeight : modeWidth) = settings.pelsWidth;
-    if (settings.fields & DM_PELSHEIGHT)
-        (portrait ? modeWidth : modeHeight) = settings.pelsHeight;
-    // 0 and 1 stand for the hardware's default rate.
-    const std::uint32_t hertz = (settings.fields & DM_DISPLAYFREQUENCY) && settings.displayFrequency > 1
-                                    ? settings.displayFrequency
-                                    : 0;
-
-    const RandrMode* chosen = nullptr;
-    int chosenRank = 0;
-    for (std::size_t i = 0; i < output->modes.size(); ++i) {
-        const RandrMode* mode = screen.Mode(output->modes[i]);
-        if (!mode || mode->width != modeWidth || mode->height != modeHeight)
-            continue;
-        if (hertz && WholeHertz(mode->refresh) != hertz)
-            continue;
-        // Keep what runs now where it fits; else the monitor's preferred
-        // timing; else the fastest (or, with a rate asked for, the closest).
-        int rank = 0;
-        if (mode->id == current->id)
-            rank = 3;
-        else if (int(i) < output->preferred)
-            rank = 2;
-        else
-            rank = 1;
-        const bool better =
-            !chosen || rank > chosenRank ||
-            (rank == chosenRank && (hertz ? std::fabs(mode->refresh - hertz) < std::fabs(chosen->refresh - hertz)
-                                          : mode->refresh > chosen->refresh));
-        if (better) {
-            chosen = mode;
-            chosenRank = rank;
-        }
-    }
+    const RandrMode* chosen = ChosenMode(screen, *output, current->id, request);
     if (!chosen)
         return Refused(DISP_CHANGE_BADMODE);
 
@@ -173,69 +211,19 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& name, c
     plan.crtc.rotation = std::uint16_t(rotation | (crtc->rotation & ~kRandrRotationMask));
     plan.crtc.outputs = crtc->outputs;
     plan.nothingToDo = chosen->id == crtc->mode && plan.crtc.rotation == crtc->rotation;
-
-    // The layout the screen must hold afterwards: every lit CRTC where it is,
-    // this one with its new size.
-    std::int64_t right = screen.minWidth;
-    std::int64_t bottom = screen.minHeight;
-    for (const auto& other : screen.crtcs) {
-        if (!other.mode)
-            continue;
-        std::int64_t width = other.width;
-        std::int64_t height = other.height;
-        if (other.id == crtc->id) {
-            width = portrait ? chosen->height : chosen->width;
-            height = portrait ? chosen->width : chosen->height;
-        }
-        right = std::max(right, other.x + width);
-        bottom = std::max(bottom, other.y + height);
-    }
-    if ((screen.maxWidth > 0 && right > screen.maxWidth) || (screen.maxHeight > 0 && bottom > screen.maxHeight))
+    if (!FitScreen(screen, *crtc, *chosen, request.portrait, plan))
         return Refused(DISP_CHANGE_BADMODE);
-    plan.screenWidth = std::int32_t(right);
-    plan.screenHeight = std::int32_t(bottom);
-    // Same dots per millimetre as now.
-    plan.screenWidthMm = screen.width > 0 ? std::int32_t(std::lround(double(right) * screen.widthMm / screen.width))
-                                          : screen.widthMm;
-    plan.screenHeightMm = screen.height > 0
-                              ? std::int32_t(std::lround(double(bottom) * screen.heightMm / screen.height))
-                              : screen.heightMm;
     return plan;
 }
 
 std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings)
 {
-    const auto screen = server.Read();
-    if (!screen)
-        return DISP_CHANGE_FAILED;
-    const RandrChangePlan plan = PlanChange(*screen, output, settings);
-    if (plan.result != DISP_CHANGE_SUCCESSFUL)
-        return plan.result;
-    if (plan.nothingToDo)
-        return DISP_CHANGE_SUCCESSFUL;
-
-    server.Grab();
-    const std::int32_t grownWidth = std::max(screen->width, plan.screenWidth);
-    const std::int32_t grownHeight = std::max(screen->height, plan.screenHeight);
-    const bool grow = grownWidth != screen->width || grownHeight != screen->height;
-    const auto mm = [&](std::int32_t pixels, std::int32_t now, std::int32_t nowMm) {
-        return now > 0 ? std::int32_t(std::lround(double(pixels) * nowMm / now)) : nowMm;
-    };
-    if (grow && !server.SetScreenSize(grownWidth, grownHeight, mm(grownWidth, screen->width, screen->widthMm),
-                                      mm(grownHeight, screen->height, screen->heightMm))) {
-        server.Ungrab();
-        return DISP_CHANGE_FAILED;
-    }
-    if (!server.SetCrtc(plan.crtc)) {
-        if (grow)
-            server.SetScreenSize(screen->width, screen->height, screen->widthMm, screen->heightMm);
-        server.Ungrab();
-        return DISP_CHANGE_FAILED;
-    }
-    if (plan.screenWidth != grownWidth || plan.screenHeight != grownHeight)
-        server.SetScreenSize(plan.screenWidth, plan.screenHeight, plan.screenWidthMm, plan.screenHeightMm);
-    server.Ungrab();
-    return DISP_CHANGE_SUCCESSFUL;
+    return ReadPlanApply([&] { return server.Read(); },
+                         [&](const RandrScreen& screen) { return PlanChange(screen, output, settings); },
+                         [&](const RandrScreen& screen, const RandrChangePlan& plan, std::string*) {
+                             return ApplyPlan(server, screen, plan);
+                         },
+                         "The X server");
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/linux/devices/DrmConnectors.h"
+#include "platform/linux/displays/ReadPlanApply.h"
 #include "platform/linux/x11/RandrSettings.h"
 
 namespace orvane::platform::linuxplatform {
@@ -17,10 +17,10 @@ Rect Intersection(const Rect& a, const Rect& b)
     return r;
 }
 
-
 }  // namespace
 
-X11Displays::X11Displays(RandrServer* server, std::string drmRoot) : m_server(server), m_drmRoot(std::move(drmRoot))
+X11Displays::X11Displays(RandrServer* server, std::string drmRoot)
+    : BackendDisplays(std::move(drmRoot)), m_server(server)
 {
 }
 
@@ -30,8 +30,6 @@ std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
     const auto screen = m_server ? m_server->Read() : std::nullopt;
     if (!screen)
         return shown;
-    std::vector<DrmConnector> connectors;
-    bool connectorsRead = false;
     for (const auto& output : screen->outputs) {
         const RandrCrtc* crtc = screen->Crtc(output.crtc);
         if (!crtc || !crtc->mode)
@@ -41,43 +39,20 @@ std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
         entry.output.name = output.name;
         entry.output.primary = output.id == screen->primary;
         entry.output.edid = output.edid;
-        if (entry.output.edid.size() < edid::kBaseBlockSize) {
-            if (!connectorsRead) {
-                connectors = ReadDrmConnectors(m_drmRoot);
-                connectorsRead = true;
-            }
-            if (const DrmConnector* connector = FindConnectorForOutput(connectors, output.name))
-                entry.output.edid = connector->edid;
-        }
         entry.monitor = Rect{crtc->x, crtc->y, crtc->x + std::int32_t(crtc->width),
                              crtc->y + std::int32_t(crtc->height)};
         entry.work = screen->workArea ? Intersection(entry.monitor, *screen->workArea) : entry.monitor;
         shown.push_back(std::move(entry));
     }
-    // The primary display comes first, as the desktop's main display.
-    std::stable_partition(shown.begin(), shown.end(), [](const Shown& s) { return s.output.primary; });
     return shown;
 }
 
 bool X11Displays::EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out)
 {
     const auto screen = m_server ? m_server->Read() : std::nullopt;
-    if (!screen)
-        return false;
-    if (modeIndex == ENUM_CURRENT_SETTINGS || modeIndex == ENUM_REGISTRY_SETTINGS) {
-        const auto current = CurrentSettings(*screen, device);
-        if (!current)
-            return false;
-        out = *current;
-        return true;
-    }
-    if (modeIndex < 0)
-        return false;
-    const auto modes = ModeList(*screen, device);
-    if (std::size_t(modeIndex) >= modes.size())
-        return false;
-    out = modes[std::size_t(modeIndex)];
-    return true;
+    return screen && SettingsAt(
+                         modeIndex, [&] { return CurrentSettings(*screen, device); },
+                         [&] { return ModeList(*screen, device); }, out);
 }
 
 std::int32_t X11Displays::ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,

@@ -25,7 +25,6 @@ private:
     std::vector<Shown> ShownDisplays() override;
 
     RandrServer* m_server;
-    std::string m_drmRoot;
 };
 
 }  // namespace orvane::platform::linuxplatform
