@@ -1,3 +1,5 @@
+// The --help and --version answers of the programs, given before any GUI
+// application exists so they work without a display.
 #pragma once
 
 #include <QString>

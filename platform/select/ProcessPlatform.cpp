@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -11,19 +12,33 @@
 namespace orvane::platform {
 
 namespace {
+
 constexpr const char kSimPrefix[] = "sim:";
+
+// The simulation description a selection names ("sim:PATH"); nullopt for
+// the real platform.
+std::optional<std::string> SimulationPath(const char* selection)
+{
+    if (!selection || std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) != 0)
+        return std::nullopt;
+    return std::string(selection + sizeof(kSimPrefix) - 1);
 }
+
+// A broken description must not silently drive real monitors.
+[[noreturn]] void CannotLoad(const std::string& path)
+{
+    std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
+    std::exit(2);
+}
+
+}  // namespace
 
 std::unique_ptr<Platform> CreatePlatform(const char* selection)
 {
-    if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
-        const std::string path = selection + sizeof(kSimPrefix) - 1;
-        auto sim = sim::CreateSimPlatform(path, CreateHostSystem());
-        if (sim)
+    if (const auto path = SimulationPath(selection)) {
+        if (auto sim = sim::CreateSimPlatform(*path, CreateHostSystem()))
             return AroundSimulation(std::move(sim));
-        // A broken description must not silently drive real monitors.
-        std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
-        std::exit(2);
+        CannotLoad(*path);
     }
     return CreateHostPlatform();
 }
@@ -38,14 +53,11 @@ Platform& ProcessPlatform()
 
 SystemApi& ProcessSystem()
 {
-    static SystemApi* const instance = [] {
-        const char* selection = std::getenv("ORVANE_PLATFORM");
-        if (selection && std::strncmp(selection, kSimPrefix, sizeof(kSimPrefix) - 1) == 0) {
-            const std::string path = selection + sizeof(kSimPrefix) - 1;
-            if (auto sim = sim::CreateSimSystem(path, CreateHostSystem()))
+    static SystemApi* const instance = []() -> SystemApi* {
+        if (const auto path = SimulationPath(std::getenv("ORVANE_PLATFORM"))) {
+            if (auto sim = sim::CreateSimSystem(*path, CreateHostSystem()))
                 return sim.release();
-            std::fprintf(stderr, "Orvane: cannot load the simulation description \"%s\"\n", path.c_str());
-            std::exit(2);
+            CannotLoad(*path);
         }
         return CreateHostSystem().release();
     }();

@@ -12,7 +12,7 @@
 #include "platform/linux/MonitorDevices.h"
 #include "platform/linux/ddc/MonitorMatching.h"
 #include "support/TestSupport.h"
-#include "tests/linux/EdidSamples.h"
+#include "tests/linux/Samples.h"
 #include "tests/linux/FakeDdcLibrary.h"
 
 using namespace orvane::platform;

@@ -8,7 +8,7 @@
 #include "platform/edid/Edid.h"
 #include "platform/linux/LinuxRegistry.h"
 #include "support/TestSupport.h"
-#include "tests/linux/EdidSamples.h"
+#include "tests/linux/Samples.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;

@@ -18,6 +18,7 @@
 #include "platform/linux/LinuxRegistry.h"
 #include "platform/linux/gnome/MutterDisplayConfig.h"
 #include "support/DisplayRequest.h"
+#include "tests/linux/Samples.h"
 #include "support/TestSupport.h"
 #include "tests/linux/FakeDdcLibrary.h"
 

@@ -5,6 +5,7 @@
 
 #include "platform/linux/x11/RandrSettings.h"
 #include "support/DisplayRequest.h"
+#include "tests/linux/Samples.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;

@@ -4,6 +4,7 @@
 
 #include "platform/linux/wayland/WaylandLayout.h"
 #include "support/DisplayRequest.h"
+#include "tests/linux/Samples.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;

@@ -14,6 +14,7 @@
 #include "platform/linux/wayland/OutputManagement.h"
 #include "platform/linux/wayland/WaylandDisplays.h"
 #include "support/DisplayRequest.h"
+#include "tests/linux/Samples.h"
 #include "support/TestSupport.h"
 #include "tests/linux/HeadlessCompositor.h"
 #include "tests/linux/WlOutputReader.h"

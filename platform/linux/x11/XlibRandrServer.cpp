@@ -106,6 +106,89 @@ std::optional<Rect> ReadWorkArea(Display* display, Window root)
     return rect;
 }
 
+// The screen as a whole: size, depth, millimetres, size range, primary
+// output and work area.
+RandrScreen ReadScreen(Display* display, Window root)
+{
+    RandrScreen screen;
+    Window unusedRoot = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XGetGeometry(display, root, &unusedRoot, &x, &y, &width, &height, &border, &depth);
+    screen.width = std::int32_t(width);
+    screen.height = std::int32_t(height);
+    screen.depth = int(depth);
+    // Xlib's millimetre figures lag behind changes made by others; only their
+    // ratio to the pixels it knows is used.
+    const int screenNumber = DefaultScreen(display);
+    const double xlibWidth = DisplayWidth(display, screenNumber);
+    const double xlibHeight = DisplayHeight(display, screenNumber);
+    screen.widthMm = xlibWidth > 0 ? std::int32_t(DisplayWidthMM(display, screenNumber) * width / xlibWidth) : 0;
+    screen.heightMm = xlibHeight > 0 ? std::int32_t(DisplayHeightMM(display, screenNumber) * height / xlibHeight) : 0;
+    int minWidth = 0;
+    int minHeight = 0;
+    int maxWidth = 0;
+    int maxHeight = 0;
+    if (XRRGetScreenSizeRange(display, root, &minWidth, &minHeight, &maxWidth, &maxHeight)) {
+        screen.minWidth = minWidth;
+        screen.minHeight = minHeight;
+        screen.maxWidth = maxWidth;
+        screen.maxHeight = maxHeight;
+    }
+    screen.primary = XRRGetOutputPrimary(display, root);
+    screen.workArea = ReadWorkArea(display, root);
+    return screen;
+}
+
+std::vector<RandrCrtc> ReadCrtcs(Display* display, XRRScreenResources* resources)
+{
+    std::vector<RandrCrtc> crtcs;
+    for (int i = 0; i < resources->ncrtc; ++i) {
+        XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
+        if (!info)
+            continue;
+        RandrCrtc crtc;
+        crtc.id = resources->crtcs[i];
+        crtc.x = info->x;
+        crtc.y = info->y;
+        crtc.width = info->width;
+        crtc.height = info->height;
+        crtc.mode = info->mode;
+        crtc.rotation = info->rotation;
+        crtc.rotations = info->rotations;
+        crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
+        XRRFreeCrtcInfo(info);
+        crtcs.push_back(std::move(crtc));
+    }
+    return crtcs;
+}
+
+std::vector<RandrOutput> ReadOutputs(Display* display, XRRScreenResources* resources)
+{
+    std::vector<RandrOutput> outputs;
+    for (int i = 0; i < resources->noutput; ++i) {
+        XRROutputInfo* info = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (!info)
+            continue;
+        RandrOutput output;
+        output.id = resources->outputs[i];
+        output.name.assign(info->name, info->nameLen);
+        output.connected = info->connection == RR_Connected;
+        output.crtc = info->crtc;
+        output.modes.assign(info->modes, info->modes + info->nmode);
+        output.preferred = info->npreferred;
+        XRRFreeOutputInfo(info);
+        if (output.connected)
+            output.edid = ReadEdid(display, output.id);
+        outputs.push_back(std::move(output));
+    }
+    return outputs;
+}
+
 }  // namespace
 
 std::unique_ptr<XlibRandrServer> XlibRandrServer::Connect(const char* displayName, std::string* why)
@@ -151,76 +234,13 @@ std::optional<RandrScreen> XlibRandrServer::Read()
     if (!resources)
         return std::nullopt;
 
-    RandrScreen screen;
-    Window unusedRoot = 0;
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned border = 0;
-    unsigned depth = 0;
-    XGetGeometry(m_display, root, &unusedRoot, &x, &y, &width, &height, &border, &depth);
-    screen.width = std::int32_t(width);
-    screen.height = std::int32_t(height);
-    screen.depth = int(depth);
-    // Xlib's millimetre figures lag behind changes made by others; only their
-    // ratio to the pixels it knows is used.
-    const int screenNumber = DefaultScreen(m_display);
-    const double xlibWidth = DisplayWidth(m_display, screenNumber);
-    const double xlibHeight = DisplayHeight(m_display, screenNumber);
-    screen.widthMm = xlibWidth > 0 ? std::int32_t(DisplayWidthMM(m_display, screenNumber) * width / xlibWidth) : 0;
-    screen.heightMm =
-        xlibHeight > 0 ? std::int32_t(DisplayHeightMM(m_display, screenNumber) * height / xlibHeight) : 0;
-    int minWidth = 0;
-    int minHeight = 0;
-    int maxWidth = 0;
-    int maxHeight = 0;
-    if (XRRGetScreenSizeRange(m_display, root, &minWidth, &minHeight, &maxWidth, &maxHeight)) {
-        screen.minWidth = minWidth;
-        screen.minHeight = minHeight;
-        screen.maxWidth = maxWidth;
-        screen.maxHeight = maxHeight;
-    }
-    screen.primary = XRRGetOutputPrimary(m_display, root);
-    screen.workArea = ReadWorkArea(m_display, root);
-
+    RandrScreen screen = ReadScreen(m_display, root);
     for (int i = 0; i < resources->nmode; ++i) {
         const XRRModeInfo& info = resources->modes[i];
         screen.modes.push_back(RandrMode{info.id, info.width, info.height, RefreshOf(info)});
     }
-    for (int i = 0; i < resources->ncrtc; ++i) {
-        XRRCrtcInfo* info = XRRGetCrtcInfo(m_display, resources, resources->crtcs[i]);
-        if (!info)
-            continue;
-        RandrCrtc crtc;
-        crtc.id = resources->crtcs[i];
-        crtc.x = info->x;
-        crtc.y = info->y;
-        crtc.width = info->width;
-        crtc.height = info->height;
-        crtc.mode = info->mode;
-        crtc.rotation = info->rotation;
-        crtc.rotations = info->rotations;
-        crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
-        XRRFreeCrtcInfo(info);
-        screen.crtcs.push_back(std::move(crtc));
-    }
-    for (int i = 0; i < resources->noutput; ++i) {
-        XRROutputInfo* info = XRRGetOutputInfo(m_display, resources, resources->outputs[i]);
-        if (!info)
-            continue;
-        RandrOutput output;
-        output.id = resources->outputs[i];
-        output.name.assign(info->name, info->nameLen);
-        output.connected = info->connection == RR_Connected;
-        output.crtc = info->crtc;
-        output.modes.assign(info->modes, info->modes + info->nmode);
-        output.preferred = info->npreferred;
-        XRRFreeOutputInfo(info);
-        if (output.connected)
-            output.edid = ReadEdid(m_display, output.id);
-        screen.outputs.push_back(std::move(output));
-    }
+    screen.crtcs = ReadCrtcs(m_display, resources);
+    screen.outputs = ReadOutputs(m_display, resources);
     XRRFreeScreenResources(resources);
     if (trap.Failed())
         return std::nullopt;  // something changed under our feet; the caller asks again later

@@ -1,8 +1,10 @@
-// EDID base blocks for the Linux platform's tests, from the one builder.
+// What the Linux platform's tests feed it: EDID base blocks, from the one
+// builder.
 #pragma once
 
 #include <string>
 
+#include "platform/Types.h"
 #include "platform/edid/Edid.h"
 
 namespace orvane::platform::linuxplatform {
