@@ -18,12 +18,12 @@ std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
 
 }  // namespace
 
-DisplayHandle BackendDisplays::HandleFor(const std::string& name)
+BackendDisplays::Shown BackendDisplays::ShownAs(const std::string& name, bool primary, const Rect& monitor, Edid edid)
 {
     auto it = m_handles.find(name);
     if (it == m_handles.end())
         it = m_handles.emplace(name, DisplayHandle(m_handles.size() + 1)).first;
-    return it->second;
+    return Shown{ActiveOutput{it->second, name, primary, std::move(edid)}, monitor, monitor};
 }
 
 std::vector<BackendDisplays::Shown> BackendDisplays::Displays()

@@ -61,7 +61,9 @@ protected:
     };
     // The displays as the session shows them now, in the backend's order.
     virtual std::vector<Shown> ShownDisplays() = 0;
-    DisplayHandle HandleFor(const std::string& name);
+    // The display called name at monitor, its handle the one of that name;
+    // the work area is the whole display unless the backend says otherwise.
+    Shown ShownAs(const std::string& name, bool primary, const Rect& monitor, Edid edid = {});
 
 private:
     // ShownDisplays with every EDID completed and the primary display first.

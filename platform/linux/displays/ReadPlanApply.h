@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "platform/linux/displays/BackendDisplays.h"
 #include "platform/linux/displays/ModeListing.h"
 
 namespace orvane::platform::linuxplatform {
@@ -55,5 +56,51 @@ std::int32_t ReadPlanApply(Read read, Plan plan, Apply apply, const char* who)
         qDebug().noquote() << who << "refused the change:" << QString::fromStdString(why);
     return DISP_CHANGE_FAILED;
 }
+
+// A backend whose state (State: RandrScreen, MutterState, WaylandLayout) is
+// read whole and changed by a plan (Plan, with result and nothingToDo, from
+// PlanFor) reads and applies; the settings calls are answered here.
+// CurrentSettings and ModeList of State name the current settings and the
+// mode list of an output in that state.
+template <typename State, typename Plan,
+          Plan (*PlanFor)(const State&, const std::string&, const DisplaySettings&)>
+class PlannedDisplays : public BackendDisplays {
+public:
+    bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) final
+    {
+        const std::optional<State> state = ReadState();
+        return state && SettingsAt(
+                            modeIndex, [&] { return CurrentSettings(*state, device); },
+                            [&] { return ModeList(*state, device); }, out);
+    }
+
+    // The change lasts for the session; what the desktop restores at the
+    // next log-on is its own display configuration's business.
+    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
+                                         std::uint32_t) final
+    {
+        return ReadPlanApply([&] { return ReadState(); },
+                             [&](const State& state) { return PlanFor(state, device, settings); },
+                             [&](const State& state, const Plan& plan, std::string* why) {
+                                 return ApplyPlan(state, plan, why);
+                             },
+                             m_who.c_str());
+    }
+
+protected:
+    // who: the backend as a refusal it explains is logged.
+    PlannedDisplays(std::string drmRoot, std::string who)
+        : BackendDisplays(std::move(drmRoot)), m_who(std::move(who))
+    {
+    }
+
+    // nullopt when the server does not answer (or there is none).
+    virtual std::optional<State> ReadState() = 0;
+    // why: the backend's reason for a refusal.
+    virtual bool ApplyPlan(const State& state, const Plan& plan, std::string* why) = 0;
+
+private:
+    std::string m_who;
+};
 
 }  // namespace orvane::platform::linuxplatform

@@ -6,21 +6,19 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/linux/displays/BackendDisplays.h"
+#include "platform/linux/displays/ReadPlanApply.h"
 #include "platform/linux/gnome/MutterDisplayConfig.h"
 
 namespace orvane::platform::linuxplatform {
 
-class GnomeDisplays : public BackendDisplays {
+class GnomeDisplays : public PlannedDisplays<MutterState, MutterChangePlan, PlanMutterChange> {
 public:
     GnomeDisplays(MutterDisplayConfig& service, std::string drmRoot);
 
-    bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) override;
-    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
-                                         std::uint32_t flags) override;
-
 private:
     std::vector<Shown> ShownDisplays() override;
+    std::optional<MutterState> ReadState() override;
+    bool ApplyPlan(const MutterState& state, const MutterChangePlan& plan, std::string* why) override;
 
     MutterDisplayConfig& m_service;
 };

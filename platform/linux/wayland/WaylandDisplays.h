@@ -8,20 +8,19 @@
 
 #include "platform/Platform.h"
 #include "platform/linux/wayland/OutputManagement.h"
-#include "platform/linux/displays/BackendDisplays.h"
+#include "platform/linux/wayland/WaylandLayout.h"
+#include "platform/linux/displays/ReadPlanApply.h"
 
 namespace orvane::platform::linuxplatform {
 
-class WaylandDisplays : public BackendDisplays {
+class WaylandDisplays : public PlannedDisplays<WaylandLayout, WaylandChangePlan, PlanWaylandChange> {
 public:
     WaylandDisplays(OutputManagement& outputs, std::string drmRoot);
 
-    bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) override;
-    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
-                                         std::uint32_t flags) override;
-
 private:
     std::vector<Shown> ShownDisplays() override;
+    std::optional<WaylandLayout> ReadState() override;
+    bool ApplyPlan(const WaylandLayout& state, const WaylandChangePlan& plan, std::string* why) override;
 
     OutputManagement& m_outputs;
 };

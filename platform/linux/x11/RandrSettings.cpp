@@ -75,10 +75,9 @@ bool FitScreen(const RandrScreen& screen, const RandrCrtc& crtc, const RandrMode
     return true;
 }
 
-// Carries out a plan against the screen it was made for: the screen is
-// enlarged first where the new layout does not fit, the CRTC set, then the
-// screen fitted to the layout. Any refused step puts back what was changed.
-bool ApplyPlan(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan)
+}  // namespace
+
+bool CarryOut(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan)
 {
     server.Grab();
     const std::int32_t grownWidth = std::max(screen.width, plan.screenWidth);
@@ -101,7 +100,6 @@ bool ApplyPlan(RandrServer& server, const RandrScreen& screen, const RandrChange
     return true;
 }
 
-}  // namespace
 
 const RandrMode* RandrScreen::Mode(RandrId id) const
 {
@@ -221,7 +219,7 @@ std::int32_t ApplyChange(RandrServer& server, const std::string& output, const D
     return ReadPlanApply([&] { return server.Read(); },
                          [&](const RandrScreen& screen) { return PlanChange(screen, output, settings); },
                          [&](const RandrScreen& screen, const RandrChangePlan& plan, std::string*) {
-                             return ApplyPlan(server, screen, plan);
+                             return CarryOut(server, screen, plan);
                          },
                          "The X server");
 }

@@ -48,9 +48,12 @@ struct RandrChangePlan {
 // keeps its top-left corner; every other output stays where it is.
 RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& output, const DisplaySettings& settings);
 
-// Carries out the change: the screen is enlarged first where the new layout
-// does not fit, the CRTC set, then the screen fitted to the layout. Any
-// refused step puts back what was changed.
+// Carries out a plan against the screen it was made for: the screen is
+// enlarged first where the new layout does not fit, the CRTC set, then the
+// screen fitted to the layout. Any refused step puts back what was changed.
+bool CarryOut(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan);
+
+// Reads the screen, plans the change and carries it out.
 std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings);
 
 }  // namespace orvane::platform::linuxplatform

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/linux/displays/ReadPlanApply.h"
-#include "platform/linux/x11/RandrSettings.h"
-
 namespace orvane::platform::linuxplatform {
 
 namespace {
@@ -20,49 +17,37 @@ Rect Intersection(const Rect& a, const Rect& b)
 }  // namespace
 
 X11Displays::X11Displays(RandrServer* server, std::string drmRoot)
-    : BackendDisplays(std::move(drmRoot)), m_server(server)
+    : PlannedDisplays(std::move(drmRoot), "The X server"), m_server(server)
 {
 }
 
 std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
 {
     std::vector<Shown> shown;
-    const auto screen = m_server ? m_server->Read() : std::nullopt;
+    const auto screen = ReadState();
     if (!screen)
         return shown;
     for (const auto& output : screen->outputs) {
         const RandrCrtc* crtc = screen->Crtc(output.crtc);
         if (!crtc || !crtc->mode)
             continue;
-        Shown entry;
-        entry.output.handle = HandleFor(output.name);
-        entry.output.name = output.name;
-        entry.output.primary = output.id == screen->primary;
-        entry.output.edid = output.edid;
-        entry.monitor = Rect{crtc->x, crtc->y, crtc->x + std::int32_t(crtc->width),
-                             crtc->y + std::int32_t(crtc->height)};
-        entry.work = screen->workArea ? Intersection(entry.monitor, *screen->workArea) : entry.monitor;
+        const Rect monitor{crtc->x, crtc->y, crtc->x + std::int32_t(crtc->width), crtc->y + std::int32_t(crtc->height)};
+        Shown entry = ShownAs(output.name, output.id == screen->primary, monitor, output.edid);
+        if (screen->workArea)
+            entry.work = Intersection(monitor, *screen->workArea);
         shown.push_back(std::move(entry));
     }
     return shown;
 }
 
-bool X11Displays::EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out)
+std::optional<RandrScreen> X11Displays::ReadState()
 {
-    const auto screen = m_server ? m_server->Read() : std::nullopt;
-    return screen && SettingsAt(
-                         modeIndex, [&] { return CurrentSettings(*screen, device); },
-                         [&] { return ModeList(*screen, device); }, out);
+    return m_server ? m_server->Read() : std::nullopt;
 }
 
-std::int32_t X11Displays::ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
-                                                  std::uint32_t)
+bool X11Displays::ApplyPlan(const RandrScreen& state, const RandrChangePlan& plan, std::string*)
 {
-    // The change lasts for the session; what the desktop restores at the
-    // next log-on is its own display configuration's business.
-    if (!m_server)
-        return DISP_CHANGE_FAILED;
-    return ApplyChange(*m_server, device, settings);
+    return CarryOut(*m_server, state, plan);
 }
 
 }  // namespace orvane::platform::linuxplatform

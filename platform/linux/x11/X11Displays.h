@@ -6,23 +6,21 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/linux/displays/BackendDisplays.h"
-#include "platform/linux/x11/RandrServer.h"
+#include "platform/linux/displays/ReadPlanApply.h"
+#include "platform/linux/x11/RandrSettings.h"
 
 namespace orvane::platform::linuxplatform {
 
-class X11Displays : public BackendDisplays {
+class X11Displays : public PlannedDisplays<RandrScreen, RandrChangePlan, PlanChange> {
 public:
     // server may be nullptr; drmRoot is where EDIDs are looked up when the
     // server does not provide them.
     X11Displays(RandrServer* server, std::string drmRoot);
 
-    bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) override;
-    std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
-                                         std::uint32_t flags) override;
-
 private:
     std::vector<Shown> ShownDisplays() override;
+    std::optional<RandrScreen> ReadState() override;
+    bool ApplyPlan(const RandrScreen& state, const RandrChangePlan& plan, std::string* why) override;
 
     RandrServer* m_server;
 };

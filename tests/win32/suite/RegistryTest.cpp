@@ -61,7 +61,7 @@ protected:
     std::string rootName_;
 };
 
-std::vector<std::uint8_t> Edid()
+std::vector<std::uint8_t> RegistryEdid()
 {
     edid::Fields fields;
     fields.productCode = 0x1234;
@@ -77,7 +77,7 @@ TEST_F(DeviceRegistryTest, InstancesDriverValuesAndBinaryEdidReadBack)
     const std::wstring guid = L"{4d36e96e-e325-11ce-bfc1-08002be10318}";
     PutText(L"1&2b0c3e&0&UID4352", L"Driver", guid + L"\\0001");
     PutText(L"5&1f3a2d&0&UID0", L"Driver", L"  " + guid + L"\\0003 \t");
-    const auto edid = Edid();
+    const auto edid = RegistryEdid();
     Put(L"5&1f3a2d&0&UID0\\Device Parameters", L"EDID", REG_BINARY, edid.data(), 128);
 
     win32::Win32Registry registry;
