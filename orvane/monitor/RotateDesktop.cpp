@@ -10,11 +10,6 @@ namespace {
 constexpr std::uint32_t kRotationFields = platform::DM_DISPLAYORIENTATION | platform::DM_PELSWIDTH |
                                           platform::DM_PELSHEIGHT | platform::DM_DISPLAYFREQUENCY;
 static_assert(kRotationFields == 0x00580080, "fields of a rotation request");
-
-bool IsPortrait(int orientation)
-{
-    return orientation == platform::DMDO_90 || orientation == platform::DMDO_270;
-}
 }  // namespace
 
 int MonitorInventory::RotateDesktop(const std::string& deviceName, int newOrientation, int width, int height,
@@ -32,6 +27,7 @@ int MonitorInventory::RotateDesktop(const std::string& deviceName, int newOrient
 
     // Landscape gets the native size, portrait the native size turned; any
     // pair involving 180 degrees keeps the stored size.
+    using platform::IsPortrait;
     if (IsPortrait(current) && newOrientation == platform::DMDO_DEFAULT) {
         settings.pelsWidth = static_cast<std::uint32_t>(width);
         settings.pelsHeight = static_cast<std::uint32_t>(height);

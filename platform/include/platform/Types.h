@@ -54,6 +54,12 @@ constexpr std::int32_t DMDO_DEFAULT = 0;
 constexpr std::int32_t DMDO_90 = 1;
 constexpr std::int32_t DMDO_180 = 2;
 constexpr std::int32_t DMDO_270 = 3;
+// Whether an orientation stands the picture upright on a panel turned a
+// quarter: its shown width and height are the mode's swapped.
+constexpr bool IsPortrait(std::int64_t orientation)
+{
+    return orientation == DMDO_90 || orientation == DMDO_270;
+}
 
 constexpr std::uint32_t CDS_UPDATEREGISTRY = 0x00000001;
 constexpr std::int32_t DISP_CHANGE_SUCCESSFUL = 0;

@@ -15,11 +15,6 @@ int Rank(const ModeCandidate& mode)
 
 }  // namespace
 
-bool IsPortrait(std::uint32_t orientation)
-{
-    return orientation == DMDO_90 || orientation == DMDO_270;
-}
-
 DisplayRequest DecodeRequest(const DisplaySettings& settings, std::uint32_t orientationNow, std::uint32_t widthNow,
                              std::uint32_t heightNow)
 {

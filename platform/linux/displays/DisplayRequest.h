@@ -10,9 +10,6 @@
 
 namespace orvane::platform::linuxplatform {
 
-// DMDO_90 and DMDO_270 stand the picture upright on a turned panel.
-bool IsPortrait(std::uint32_t orientation);
-
 struct DisplayRequest {
     std::int32_t result = DISP_CHANGE_SUCCESSFUL;  // DISP_CHANGE_BADMODE: an orientation beyond DMDO_270
     std::uint32_t orientation = DMDO_DEFAULT;

@@ -15,7 +15,7 @@ DisplaySettings ShownSettings(const ListedMode& mode, std::uint32_t orientation,
     DisplaySettings settings;
     settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
     settings.orientation = orientation;
-    const bool portrait = orientation == DMDO_90 || orientation == DMDO_270;
+    const bool portrait = IsPortrait(orientation);
     settings.pelsWidth = portrait ? mode.height : mode.width;
     settings.pelsHeight = portrait ? mode.width : mode.height;
     settings.displayFrequency = mode.hertz;
