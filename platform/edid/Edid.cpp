@@ -7,18 +7,22 @@ namespace orvane::platform::edid {
 
 namespace {
 
-constexpr std::size_t kDescriptorSize = 18;
-constexpr std::size_t kFirstDescriptor = 54;
-constexpr std::size_t kDescriptorCount = 4;
-constexpr std::size_t kTextOffset = 5;
-constexpr std::size_t kTextLength = 13;
+// The four 18-byte descriptors from byte 54 on: the first is the preferred
+// timing, a display descriptor holds up to 13 bytes of text from its byte 5.
+enum : std::size_t {
+    kFirstDescriptor = 54,
+    kDescriptorSize = 18,
+    kDescriptorCount = 4,
+    kTextOffset = 5,
+    kTextLength = 13,
+};
 
 // Writes a display descriptor: tag, then up to 13 characters ended by a
 // line feed and padded with blanks.
 void PutText(Edid& edid, std::size_t offset, std::uint8_t tag, const std::string& text)
 {
     edid[offset + 3] = tag;
-    const std::size_t length = std::min(text.size(), kTextLength);
+    const std::size_t length = std::min<std::size_t>(text.size(), kTextLength);
     for (std::size_t i = 0; i < kTextLength; ++i) {
         std::uint8_t byte = ' ';
         if (i < length)
