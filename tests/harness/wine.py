@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 import time
 
-from harness.basics import ARTIFACTS, Failure, boxes_in, check, kill, processes, read_text, wait_for
+from harness.basics import ARTIFACTS, STAGE, Failure, boxes_in, check, kill, processes, read_text, wait_for
 from harness.desktop import Desktop
 
 WINE = os.environ.get("ORVANE_WINE", "")
@@ -28,22 +28,13 @@ PROGRAM_CLASS = '"orvane\\.exe" "orvane\\.exe"'
 
 
 def make_edid(product, width, height, name, serial, maker="ORV"):
-    """A 128-byte EDID block with the fields the program reads: product
-    code, preferred timing (native size), serial and name descriptors."""
-    e = bytearray(128)
-    e[0:8] = bytes([0, 255, 255, 255, 255, 255, 255, 0])
-    mid = ((ord(maker[0]) - 64) << 10) | ((ord(maker[1]) - 64) << 5) | (ord(maker[2]) - 64)
-    e[8:12] = bytes([mid >> 8, mid & 255, product & 255, product >> 8])
-    e[16:25] = bytes([1, 33, 1, 4, 0xA5, 60, 34, 0x78, 0x3A])
-    e[38:54] = b"\x01" * 16
-    e[54:62] = bytes([0x08, 0xE8, width & 255, 160, (width >> 8) << 4, height & 255, 62, (height >> 8) << 4])
-    e[71] = 0x1E
-    for at, tag, text in ((72, 0xFF, serial), (90, 0xFC, name)):
-        e[at + 3] = tag
-        e[at + 5:at + 18] = (text[:13] + "\n" + " " * 13)[:13].encode()
-    e[111] = 0x10
-    e[127] = (256 - sum(e[:127]) % 256) % 256
-    return bytes(e)
+    """The 128-byte EDID block of a monitor, from the programs' own builder
+    (orvane-sim of the native build), so the harness cannot drift from what
+    the program reads."""
+    out = subprocess.run([os.path.join(STAGE, "orvane-sim"), "edid", "--maker", maker, "--product", "0x%04X" % product,
+                          "--size", "%dx%d" % (width, height), "--name", name, "--serial", serial],
+                         check=True, capture_output=True, text=True).stdout
+    return bytes.fromhex(out.strip())
 
 
 SUPPORTED_EDID = make_edid(0x4F10, SCREEN[0], SCREEN[1], "ORV-E2E", "SNE2E0001")
