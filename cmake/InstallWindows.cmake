@@ -1,5 +1,6 @@
 # The Windows distribution. cmake --install <build> --prefix <folder> lays out
-# the folder the programs expect, and cpack -G ZIP packs the same folder:
+# the folder the programs expect; scripts/package-windows.sh packs that
+# folder as a ZIP and as an installer (packaging/windows), signed on request:
 #
 #   Orvane.exe, Renovo.exe, Kestrun.exe   side by side (Renovo updates them there)
 #   icon/                                  the tray pictures
@@ -58,7 +59,8 @@ foreach(entry IN LISTS _orvane_license_texts)
   install(FILES "${source}" DESTINATION licenses RENAME "${name}")
 endforeach()
 
-# cpack -G ZIP: Orvane-<version>-windows-<arch>.zip with one top folder.
+# cpack -G ZIP gives the same ZIP as scripts/package-windows.sh, never signed:
+# Orvane-<version>-windows-<arch>.zip with one top folder.
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Orvane)
 set(CPACK_PACKAGE_VENDOR Orvane)

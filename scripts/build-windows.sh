@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Builds the Windows programs and their ZIP distribution:
+# Builds the Windows programs, their ZIP and their installer:
 #
 #   scripts/build-windows.sh [--signed-test] [x86_64|i686|all]      (default: all)
 #
 # For each width: Qt for Windows from the per-machine cache (built once by
 # scripts/build-qt-windows.sh when missing, 15-25 minutes), then the whole
 # tree cross-built into <build>/windows-<arch> (<build> is $ORVANE_BUILD_DIR,
-# default build/), then cpack. Results:
+# default build/), then packed by scripts/package-windows.sh. Results:
 #
 #   <build>/windows-<arch>/stage/{Orvane,Renovo,Kestrun}.exe   (+ icon/, RunInfo.ini.example)
 #   <build>/windows-<arch>/Orvane-<version>-windows-<arch>.zip
+#   <build>/windows-<arch>/Orvane-<version>-windows-<arch>.msi
+#
+# ORVANE_SIGN_CERT and ORVANE_SIGN_KEY (scripts/package-windows.sh) sign the
+# packed programs and the installer with that certificate; unset, nothing
+# is signed.
 #
 # ORVANE_UPDATE_PUBLIC_KEY=<base64 key>[,<base64 key>...] in the environment
 # builds programs that take only updates signed with one of those keys
@@ -69,10 +74,10 @@ for arch in $archs; do
   echo "build-windows: $arch against $qt into $dir" >&2
   start=$(date +%s)
   configure_and_build "$arch" "$qt" "$dir" "${ORVANE_UPDATE_PUBLIC_KEY:-}"
-  (cd "$dir" && cpack -G ZIP >>"$dir/build.log" 2>&1) ||
+  "$top/scripts/package-windows.sh" "$dir" "$arch" >>"$dir/build.log" 2>&1 ||
     { tail -20 "$dir/build.log" >&2; echo "build-windows: packing $arch failed (log: $dir/build.log)" >&2; exit 1; }
   echo "build-windows: $arch done in $(( $(date +%s) - start )) s:" >&2
-  (cd "$dir" && ls -l stage/Orvane.exe stage/Renovo.exe stage/Kestrun.exe Orvane-*.zip) >&2
+  (cd "$dir" && ls -l stage/Orvane.exe stage/Renovo.exe stage/Kestrun.exe Orvane-*.zip Orvane-*.msi) >&2
   if [ "$signed_test" = yes ]; then
     start=$(date +%s)
     configure_and_build "$arch" "$qt" "$dir-signed-test" "$test_key" Orvane Renovo
