@@ -3,12 +3,39 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <memory>
+#include <vector>
+
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinApi.h"
+
+#include <aclapi.h>
 
 namespace orvane::platform::win32 {
 
 namespace {
+
+// One class of the process token's information, or empty.
+std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what)
+{
+    DWORD size = 0;
+    ::GetTokenInformation(token, what, nullptr, 0, &size);
+    std::vector<BYTE> data(size);
+    if (size == 0 || !::GetTokenInformation(token, what, data.data(), size, &size))
+        data.clear();
+    return data;
+}
+
+bool IsOwnedByThisUser(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return false;
+    const std::unique_ptr<void, decltype(&::LocalFree)> held(descriptor, &::LocalFree);
+    return owner != nullptr && IsThisUsersOwner(owner);
+}
 
 // Checked on the open handle, so nothing can be swapped in between the
 // check and the use.
@@ -25,17 +52,47 @@ bool IsPlainSingleFile(HANDLE file)
 
 }  // namespace
 
+bool IsThisUsersOwner(void* ownerSid)
+{
+    HANDLE raw = nullptr;
+    if (!ownerSid || !::IsValidSid(ownerSid) || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return false;
+    const UniqueHandle token(raw);
+    const std::vector<BYTE> user = TokenInformation(token.Get(), TokenUser);
+    if (!user.empty() && ::EqualSid(ownerSid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid))
+        return true;
+    const std::vector<BYTE> owner = TokenInformation(token.Get(), TokenOwner);
+    if (!owner.empty() && ::EqualSid(ownerSid, reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner))
+        return true;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+        !::EqualSid(ownerSid, administrators))
+        return false;
+    // Listed at all, deny-only too: a filtered token keeps the group so.
+    const std::vector<BYTE> groups = TokenInformation(token.Get(), TokenGroups);
+    if (groups.empty())
+        return false;
+    const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+    for (DWORD i = 0; i < list->GroupCount; ++i) {
+        if (::EqualSid(list->Groups[i].Sid, administrators))
+            return true;
+    }
+    return false;
+}
+
 std::FILE* OpenLogForWriting(const std::wstring& path)
 {
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself instead of its
     // target; no FILE_FLAG_BACKUP_SEMANTICS, so a directory does not open.
     // No security attributes: the handle is not inheritable.
-    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
-    if (!file.Valid() || !IsPlainSingleFile(file.Get()))
+    // READ_CONTROL: the owner is read from the open handle too.
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid() || !IsPlainSingleFile(file.Get()) || !IsOwnedByThisUser(file.Get()))
         return nullptr;
-    // Emptied only once it is known to be a plain file of its own.
+    // Emptied only once it is known to be this user's plain file.
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.Get()))
         return nullptr;

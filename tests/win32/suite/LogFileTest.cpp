@@ -33,6 +33,41 @@ TEST(LogFile, OwnPlainFileIsEmptiedAndWrittenAsText)
     }
 }
 
+TEST(LogFile, RefusesASymbolicLinkAndLeavesItsTargetIntact)
+{
+    const std::wstring folder = orvane::test::ScratchFolder(L"symlinked");
+    const std::wstring victim = folder + L"victim.txt";
+    ASSERT_TRUE(orvane::test::WriteUtf8File(victim, "somebody else's data"));
+    const std::wstring linked = folder + L"linked_log.txt";
+    // 2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE (developer mode).
+    ::CreateSymbolicLinkW(linked.c_str(), victim.c_str(), 2);
+    const DWORD attributes = ::GetFileAttributesW(linked.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "no symbolic link could be made here (Wine 8 reports success without making one)";
+    EXPECT_EQ(win32::OpenLogForWriting(linked), nullptr);
+    EXPECT_EQ(orvane::test::ReadUtf8File(victim), "somebody else's data");
+}
+
+TEST(LogFile, OnlyThisUsersOwnersCount)
+{
+    HANDLE token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    BYTE user[512];
+    DWORD size = 0;
+    const bool read = ::GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    ::CloseHandle(token);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(win32::IsThisUsersOwner(reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
+    // Nobody runs these tests as the system, and nobody is "Everyone".
+    for (const WELL_KNOWN_SID_TYPE other : {WinLocalSystemSid, WinWorldSid, WinLocalServiceSid}) {
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD sidSize = sizeof sid;
+        ASSERT_TRUE(::CreateWellKnownSid(other, nullptr, sid, &sidSize));
+        EXPECT_FALSE(win32::IsThisUsersOwner(sid)) << "well-known SID " << other;
+    }
+    EXPECT_FALSE(win32::IsThisUsersOwner(nullptr));
+}
+
 TEST(LogFile, RefusesAHardLinkOrADirectoryAndLeavesThemIntact)
 {
     const std::wstring folder = orvane::test::ScratchFolder(L"planted");
