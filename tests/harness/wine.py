@@ -49,6 +49,10 @@ def wine_processes(text):
 class WineDesktop(Desktop):
     """The X server, tray host and Wine prefix shared by all scenarios."""
 
+    # The folder the installer put the programs in, once it has: the
+    # scenarios then run them there instead of in a copy of the stage.
+    installed = None
+
     def __init__(self):
         super().__init__(screen=SCREEN, name="wine-e2e")
 
@@ -57,8 +61,9 @@ class WineDesktop(Desktop):
         self.prefix = os.path.join(self.root, "prefix")
         self.env.update({"WINEPREFIX": self.prefix, "WINEARCH": "win64", "WINELOADER": WINE, "WINEDEBUG": "-all",
                          # No Mono/Gecko prompts; the stand-in beside the
-                         # program before Wine's own dxva2.
-                         "WINEDLLOVERRIDES": "mscoree,mshtml=;dxva2=n,b"})
+                         # program before Wine's own dxva2; no menu entries
+                         # for the Start-menu shortcuts installers make.
+                         "WINEDLLOVERRIDES": "mscoree,mshtml=;dxva2=n,b;winemenubuilder.exe=d"})
         # One wineserver and one desktop process for the whole run: Wine
         # rewrites the monitor's registry key whenever the desktop process
         # starts, so a command prompt waiting for input keeps both alive and
@@ -145,13 +150,23 @@ class Scenario:
         self.desk = desk
         self.name = name
         self.root = os.path.join(desk.root, name)
-        self.install = os.path.join(self.root, "install")
-        if programs:
+        installed = programs and stage == WINDOWS_STAGE and desk.installed
+        self.install = installed or os.path.join(self.root, "install")
+        # What the command lines of this installation's programs contain, in
+        # either form: /tmp/.../NAME/install or Z:\tmp\...\NAME\install.
+        self.marker = "program files\\orvane\\" if installed else name.lower()
+        if installed:
+            os.makedirs(self.root)
+        elif programs:
             shutil.copytree(stage, self.install)
         else:
             os.makedirs(self.install)
         for f in ("dxva2.dll", "poke.exe", "probe.exe"):
             shutil.copy(os.path.join(STANDIN, f), self.install)
+        # The installed programs' folder keeps the calls of the scenarios
+        # before.
+        if os.path.exists(os.path.join(self.install, "dxva2-calls.txt")):
+            os.remove(os.path.join(self.install, "dxva2-calls.txt"))
         with open(os.path.join(self.install, "RunInfo.ini"), "w") as f:
             f.write("[TraceSet]\nTraceLevel=4\n")
         self.control(vcp={0xAA: (1, 4)})
@@ -246,8 +261,11 @@ class Scenario:
     def processes(self, exe="Orvane.exe"):
         """(pid, command line) of every process of that program in this
         scenario's installation, however it was started."""
-        folder = os.path.basename(self.root)
-        return [(pid, line) for pid, line in wine_processes(exe) if folder in line]
+        return [(pid, line) for pid, line in wine_processes(exe) if self.names(line)]
+
+    def names(self, text):
+        """Whether a path or command line in text lies in this installation."""
+        return self.marker in text.lower().replace("/", "\\")
 
     def restarted(self, other_than=None, timeout=60):
         """Pid of the Orvane.exe the updater started again (argument "1")."""

@@ -14,6 +14,7 @@ from harness.manifests import pack
 from harness.renovo import patched_version, publish
 from harness.site import Site
 from harness.wine import ICON_CLASS, SCREEN, SUPPORTED_EDID, UNSUPPORTED_EDID, Scenario, WineDesktop
+import installer_scenarios as installer
 
 DESK = None
 # Orvane.exe and Renovo.exe trusting the tests' key (tests/update/signing).
@@ -174,7 +175,7 @@ def run_at_log_on():
         s.started_orvane()
         s.menu_choose(4)
         written = wait_for(DESK.run_value, 30, "the Run value")
-        check("Orvane.exe" in written and s.name in written, "the Run value names another program: %s" % written)
+        check("Orvane.exe" in written and s.names(written), "the Run value names another program: %s" % written)
         # Unticked from the menu, as the user would.
         s.menu_choose(4)
         wait_for(lambda: DESK.run_value() is None, 30, "the Run value to go")
@@ -277,6 +278,8 @@ def signed_update():
 
 SCENARIOS = {
     "wine_desktop": wine_desktop,
+    # From here on the scenarios run the installed programs.
+    "msi_install": lambda: installer.msi_install(DESK),
     "start_with_supported_monitor": start_with_supported_monitor,
     "pivot_reaches_display_settings": pivot_reaches_display_settings,
     "no_supported_monitor": no_supported_monitor,
@@ -286,6 +289,7 @@ SCENARIOS = {
     "run_at_log_on": run_at_log_on,
     "sleep_resume_and_display_change": sleep_resume_and_display_change,
     "update_from_menu": update_from_menu,
+    "msi_repair_upgrade_remove": lambda: installer.msi_repair_upgrade_remove(DESK),
 }
 # Run only when named: they need a build of their own.
 SEPARATE = {
