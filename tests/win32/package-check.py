@@ -97,7 +97,7 @@ def check_tables(path, arch, version, programs):
           % (label, actions.get("DeleteRunValue")))
     delete = sequence.get("DeleteRunValue", ("", 0))
     check(delete[0] == 'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE' and
-          sequence["RemoveShortcuts"][1] <= delete[1] < sequence["RemoveFiles"][1],
+          sequence.get("RemoveShortcuts", ("", 1 << 30))[1] <= delete[1] < sequence.get("RemoveFiles", ("", 0))[1],
           "%s: the Run value's removal is scheduled %s" % (label, delete))
     shortcuts = [(r[1], r[2], r[4]) for r in table(path, "Shortcut")]
     check(shortcuts == [("ProgramMenuFolder", "Orvane", "[#Orvane.exe]")], "%s: shortcuts %s" % (label, shortcuts))
@@ -135,8 +135,7 @@ def main():
                     check(z.read("%s/%s" % (os.path.basename(path)[:-4], name)) == f.read(),
                           "%s differs between the ZIP and the installer (%s)" % (name, arch))
         checked.append(arch)
-        unsigned = run("osslsigncode", "verify", "-in", path)
-        check("has no signature" in unsigned.stdout + unsigned.stderr, "%s is signed without a certificate" % path)
+        check(run("osslsigncode", "verify", "-in", path).returncode != 0, "%s is signed without a certificate" % path)
     if "x86_64" not in checked:
         print("SKIP: no x86_64 installer below %s (scripts/build-windows.sh x86_64 builds it)" % BUILD)
         return 77
