@@ -8,6 +8,7 @@
 #   bin/orvane                               -> ../lib/orvane/Orvane
 #   bin/orvane-probe, bin/orvane-sim         the tools
 #   share/applications/<id>.desktop          menu entry, Icon=<id>
+#   share/applications/<id>.Enrol.desktop    orvane-probe --enrol in a terminal
 #   share/icons/hicolor/*/apps/<id>.png|svg  16..256 and scalable
 #   share/metainfo/<id>.metainfo.xml         AppStream
 #   share/man/man1/                          manual pages
@@ -30,9 +31,7 @@ if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
   return()
 endif()
 
-set(ORVANE_PKGDIR "lib/orvane" CACHE STRING "Folder of the programs, relative to the prefix")
-set(ORVANE_RELEASE_DATE "2026-12-08")
-set(ORVANE_RELEASE_DATE_RFC2822 "Tue, 08 Dec 2026 12:00:00 +0000")
+include("${CMAKE_CURRENT_LIST_DIR}/ReleaseDate.cmake")
 set(ORVANE_PACKAGE_MAINTAINER "The Orvane developers <orvane@orvane.org>"
     CACHE STRING "Maintainer named by the Debian package")
 set(_src "${PROJECT_SOURCE_DIR}/packaging/linux")
@@ -71,8 +70,11 @@ install(FILES "${_gen}/bin/orvane" DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONE
 # Desktop entry, metainfo and manual pages carry the id and the version.
 configure_file("${_src}/orvane.desktop.in" "${_gen}/${ORVANE_APP_ID}.desktop" @ONLY)
 configure_file("${_src}/orvane.metainfo.xml.in" "${_gen}/${ORVANE_APP_ID}.metainfo.xml" @ONLY)
-install(FILES "${_gen}/${ORVANE_APP_ID}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications"
-        COMPONENT orvane)
+# The second entry runs orvane-probe --enrol in a terminal: a monitor the
+# user pivots is added to the supported models.
+configure_file("${_src}/orvane-enrol.desktop.in" "${_gen}/${ORVANE_APP_ID}.Enrol.desktop" @ONLY)
+install(FILES "${_gen}/${ORVANE_APP_ID}.desktop" "${_gen}/${ORVANE_APP_ID}.Enrol.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications" COMPONENT orvane)
 install(FILES "${_gen}/${ORVANE_APP_ID}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo"
         COMPONENT orvane)
 install(DIRECTORY "${ORVANE_THEME_ICON_DIR}/" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor"

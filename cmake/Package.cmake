@@ -50,11 +50,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/linux/postinst")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
-  # Debug information goes into an orvane-dbgsym package of its own; the
-  # Debian generator strips the programs after taking it out, so they must
-  # reach it unstripped.
-  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
-  set(CPACK_STRIP_FILES OFF)
+  # The programs are stripped; scripts/package-deb.sh puts their debug
+  # information into orvane-dbgsym, laid out as Debian's debug packages are
+  # (the generator's own debug package is not: absolute paths in its
+  # md5sums, no documentation, uncompressed files).
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE OFF)
+  # With SOURCE_DATE_EPOCH set, no file time in the package is later.
+  set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/ClampFileTimes.cmake")
 endif()
 
 include(CPack)

@@ -12,9 +12,15 @@ QString AccessCause(const platform::DdcAccessReport& report)
     using platform::DdcAccessFault;
     switch (report.fault) {
     case DdcAccessFault::NoI2cDevices:
+        if (report.lastingFixInPlace)
+            return "No I2C device nodes (/dev/i2c-*): the i2c-dev kernel module is set to load at every start "
+                   "but is not loaded now; load it once with sudo modprobe i2c-dev (or restart the computer).";
         return "No I2C device nodes (/dev/i2c-*): load the i2c-dev kernel module (sudo modprobe i2c-dev; "
                "to load it at every start: echo i2c-dev | sudo tee /etc/modules-load.d/i2c-dev.conf).";
     case DdcAccessFault::NoI2cPermission:
+        if (report.lastingFixInPlace)
+            return "No permission to use /dev/i2c-*: the rule that gives them to the logged-in user is installed "
+                   "but not yet in effect; log out and in again.";
         return "No permission to use /dev/i2c-*: add yourself to the i2c group (sudo usermod -aG i2c $USER, "
                "then log in again) or install a uaccess rule for the I2C devices.";
     case DdcAccessFault::NoDdcLibrary:
@@ -47,8 +53,9 @@ QStringList MissingPieces(const platform::DdcAccessReport& report, const Monitor
     models.removeDuplicates();
     if (!models.isEmpty())
         pieces << "Not on the list of supported models: " + models.join(", ") +
-                      ". To use such a monitor, add it in the settings: [Monitors] Models=" + models.join(",") +
-                      " in " + UserSettingsFilePath() + " (orvane-probe lists every monitor).";
+                      ". To have such a monitor followed, run orvane-probe --enrol and pivot it: once it has shown "
+                      "that it reports its orientation, its model is added to " + UserSettingsFilePath() +
+                      " (by hand: [Monitors] Models=" + models.join(",") + ").";
     return pieces;
 }
 

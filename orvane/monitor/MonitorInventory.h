@@ -4,7 +4,9 @@
 
 #include <QtGlobal>
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orvane/monitor/MonitorIdentity.h"
@@ -61,6 +63,9 @@ public:
 
 private:
     void AddDisplay(platform::DisplayHandle display);
+    // Logs a refused rotation the first time a display refuses it.
+    void ReportRefusal(const std::string& deviceName, int orientation, const platform::DisplaySettings& settings,
+                       std::int32_t result);
 
     platform::Platform& m_platform;
     VcpAccess& m_vcp;
@@ -68,6 +73,9 @@ private:
     std::vector<PhysicalMonitorInfo> m_monitors;
     std::string m_modulePath;
     std::vector<ModelCode> m_extraModels;
+    // Rotations refused and logged, per display and orientation; kept over
+    // Reset (the polling asks again every tick) until the display changes.
+    std::set<std::pair<std::string, int>> m_refusedRotations;
 };
 
 }  // namespace orvane

@@ -7,10 +7,36 @@
 namespace orvane {
 
 namespace {
+
+const char* ResultName(std::int32_t result)
+{
+    switch (result) {
+    case platform::DISP_CHANGE_BADMODE: return "DISP_CHANGE_BADMODE";
+    case platform::DISP_CHANGE_FAILED: return "DISP_CHANGE_FAILED";
+    default: return "DISP_CHANGE error";
+    }
+}
+
 constexpr std::uint32_t kRotationFields = platform::DM_DISPLAYORIENTATION | platform::DM_PELSWIDTH |
                                           platform::DM_PELSHEIGHT | platform::DM_DISPLAYFREQUENCY;
 static_assert(kRotationFields == 0x00580080, "fields of a rotation request");
 }  // namespace
+
+// The polling asks for the same rotation every tick while the monitor stands
+// turned; a refusal is news once per display and orientation, and it is
+// logged where the default trace level shows it, since nothing on the
+// desktop tells the user why it did not turn.
+void MonitorInventory::ReportRefusal(const std::string& deviceName, int orientation,
+                                     const platform::DisplaySettings& settings, std::int32_t result)
+{
+    if (!m_refusedRotations.insert({deviceName, orientation}).second)
+        return;
+    const std::string why = m_platform.Display().LastChangeRefusal();
+    qInfo().noquote() << "Rotation refused:" << QString::fromStdString(deviceName) << "to orientation"
+                      << orientation << QString("(%1x%2 at %3 Hz):").arg(settings.pelsWidth).arg(settings.pelsHeight)
+                                            .arg(settings.displayFrequency)
+                      << ResultName(result) + (why.empty() ? QString() : ", " + QString::fromStdString(why));
+}
 
 int MonitorInventory::RotateDesktop(const std::string& deviceName, int newOrientation, int width, int height,
                                     double frequency)
@@ -37,9 +63,14 @@ int MonitorInventory::RotateDesktop(const std::string& deviceName, int newOrient
     }
     settings.orientation = static_cast<std::uint32_t>(newOrientation);
 
-    if (display.ChangeDisplaySettingsEx(deviceName, settings, platform::CDS_UPDATEREGISTRY) !=
-        platform::DISP_CHANGE_SUCCESSFUL)
+    const std::int32_t result = display.ChangeDisplaySettingsEx(deviceName, settings, platform::CDS_UPDATEREGISTRY);
+    if (result != platform::DISP_CHANGE_SUCCESSFUL) {
+        ReportRefusal(deviceName, newOrientation, settings, result);
         return 0;
+    }
+    // A display that changed may refuse anew and is worth a line again.
+    for (auto it = m_refusedRotations.begin(); it != m_refusedRotations.end();)
+        it = it->first == deviceName ? m_refusedRotations.erase(it) : std::next(it);
     for (DisplayMonitorInfo& record : m_displays) {
         if (record.deviceName == deviceName)
             record.orientation = newOrientation;

@@ -81,6 +81,10 @@ MainWindow::MainWindow(MonitorContext& monitors, WindowHooks hooks, QWidget* par
         // broadcast messages.
         platform::EnsureNativeWindow(*this);
     } else {
+        // A stop signal or the session's end while the box waits for its
+        // answer ends the program the orderly way, as the answer would.
+        m_monitors.platform.Notices().Subscribe(
+            [this](const platform::SystemNotice& notice) { HandleSystemNotice(notice); });
         ShowUnsupportedMessage(true);
     }
 }

@@ -20,7 +20,7 @@ void TrayHostWatcher::Start(int intervalMs)
     const char* text =
         "This desktop has no notification area, so Orvane shows no tray icon. It keeps turning your monitors; "
         "the icon appears once a notification area is there (on GNOME: the AppIndicator and KStatusNotifierItem "
-        "Support extension).";
+        "Support extension). To end it meanwhile, run: pkill -TERM -ix orvane";
     qInfo().noquote() << "No notification area:" << text;
     if (!m_system.ShowDesktopNotification(title, text))
         qInfo() << "No notification area: the desktop's notification service did not take the message either";

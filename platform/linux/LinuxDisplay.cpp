@@ -4,7 +4,7 @@
 
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/gnome/MutterDisplayConfig.h"
-#include "platform/linux/wayland/OutputManagement.h"
+#include "platform/linux/wayland/CompositorLink.h"
 #include "platform/linux/wayland/WaylandDisplays.h"
 #include "platform/linux/x11/X11Displays.h"
 #include "platform/linux/x11/XlibRandrServer.h"
@@ -23,9 +23,11 @@ std::unique_ptr<LinuxDisplay> LinuxDisplay::Connect(const QDBusConnection& sessi
             display->m_kind = DisplayBackendKind::X11;
     }
     if (choice.tryWayland) {
-        display->m_outputs = ConnectOutputManagement(nullptr, &missing);
-        if (display->m_outputs)
+        if (auto outputs = ConnectOutputManagement(nullptr, &missing)) {
+            display->m_compositor = std::make_unique<CompositorLink>(std::move(outputs), std::nullopt,
+                                                                      "Session displays");
             display->m_kind = DisplayBackendKind::Wayland;
+        }
     }
     if (choice.tryGnome && display->m_kind == DisplayBackendKind::None) {
         display->m_mutter = std::make_unique<MutterDisplayConfig>(sessionBus);
@@ -36,7 +38,7 @@ std::unique_ptr<LinuxDisplay> LinuxDisplay::Connect(const QDBusConnection& sessi
     }
     switch (display->m_kind) {
     case DisplayBackendKind::Wayland:
-        display->m_displays = std::make_unique<WaylandDisplays>(*display->m_outputs, drmRoot);
+        display->m_displays = std::make_unique<WaylandDisplays>(*display->m_compositor, drmRoot);
         break;
     case DisplayBackendKind::Gnome:
         display->m_displays = std::make_unique<GnomeDisplays>(*display->m_mutter, drmRoot);
@@ -55,7 +57,7 @@ LinuxDisplay::~LinuxDisplay() = default;
 
 std::string LinuxDisplay::BackendName() const
 {
-    return m_outputs ? m_outputs->Name() : std::string();
+    return m_compositor ? m_compositor->Name() : std::string();
 }
 
 bool LinuxDisplay::EnumDisplayMonitors(const std::function<bool(DisplayHandle)>& callback)
@@ -87,6 +89,11 @@ std::int32_t LinuxDisplay::ChangeDisplaySettingsEx(const std::string& device, co
                                                    std::uint32_t flags)
 {
     return m_displays->ChangeDisplaySettingsEx(device, settings, flags);
+}
+
+std::string LinuxDisplay::LastChangeRefusal()
+{
+    return m_displays->LastChangeRefusal();
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -19,7 +19,7 @@ namespace orvane::platform::linuxplatform {
 
 class XlibRandrServer;
 class MutterDisplayConfig;
-class OutputManagement;
+class CompositorLink;
 
 class LinuxDisplay : public DisplayApi {
 public:
@@ -44,6 +44,7 @@ public:
     bool EnumDisplaySettings(const std::string& device, std::int32_t modeIndex, DisplaySettings& out) override;
     std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
                                          std::uint32_t flags) override;
+    std::string LastChangeRefusal() override;
 
 private:
     LinuxDisplay() = default;
@@ -51,7 +52,7 @@ private:
     DisplayBackendKind m_kind = DisplayBackendKind::None;
     std::unique_ptr<XlibRandrServer> m_server;
     std::unique_ptr<MutterDisplayConfig> m_mutter;
-    std::unique_ptr<OutputManagement> m_outputs;
+    std::unique_ptr<CompositorLink> m_compositor;
     std::unique_ptr<BackendDisplays> m_displays;  // over one of the three above; destroyed first
 };
 

@@ -47,6 +47,7 @@ public:
             Forward(settings.orientation);
         return result;
     }
+    std::string LastChangeRefusal() override { return m_inner.LastChangeRefusal(); }
 
 private:
     void Forward(std::uint32_t orientation)

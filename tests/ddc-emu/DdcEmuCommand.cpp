@@ -1,8 +1,9 @@
 // ddc-emu: creates emulated monitors and changes them while a program runs.
-//   ddc-emu create FOLDER N [--connector NAME] [--size WxH] [BUS...]
+//   ddc-emu create FOLDER N [--connector NAME] [--size WxH] [--product CODE] [BUS...]
 //                                         N monitors on buses 3, 4, ... (unless given) and
 //                                         connectors DP-1, DP-2, ... (the first NAME if given),
-//                                         native size WxH (3840x2160 unless given)
+//                                         native size WxH (3840x2160 unless given), EDID
+//                                         product code CODE (0x4F10, a supported one, unless given)
 //   ddc-emu set STATE MONITOR CODE VALUE  a VCP value (codes and values in hex or decimal)
 //   ddc-emu fault STATE MONITOR none|nak|checksum|null|unplug-mid-read COUNT (-1: for ever)
 //   ddc-emu delay STATE MONITOR MS        answer delay
@@ -47,9 +48,12 @@ int main(int argc, char** argv)
         std::string connector;
         unsigned width = 0;
         unsigned height = 0;
+        long product = 0;
         while (argc > first + 1 && argv[first][0] == '-') {
             if (std::strcmp(argv[first], "--connector") == 0)
                 connector = argv[first + 1];
+            else if (std::strcmp(argv[first], "--product") == 0)
+                product = Number(argv[first + 1]);
             else if (std::strcmp(argv[first], "--size") != 0 || std::sscanf(argv[first + 1], "%ux%u", &width, &height) != 2)
                 return Usage();
             first += 2;
@@ -60,6 +64,8 @@ int main(int argc, char** argv)
             setup.bus = argc > first + i ? int(Number(argv[first + i])) : int(3 + i);
             setup.connector = i == 0 && !connector.empty() ? connector : "DP-" + std::to_string(i + 1);
             setup.serial = "SN000" + std::to_string(i + 1);
+            if (product > 0 && product <= 0xFFFF)
+                setup.product = unsigned(product);
             if (width && height) {
                 setup.width = width;
                 setup.height = height;

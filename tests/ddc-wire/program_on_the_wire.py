@@ -1,12 +1,15 @@
 """Orvane and orvane-probe on the real Linux platform (X server of their own,
-tray host) with one emulated monitor on the I2C bus behind the X output: the
-program writes 0xCA = 4 at start, follows a pivot read over DDC/CI and
-writes 0xCA = 5 when it ends from its menu.
+tray host) with one emulated monitor on the I2C bus behind the X output, at
+the default trace level: the program writes 0xCA = 4 at start, follows a
+pivot read over DDC/CI in its tray, says once that the X server (Xvfb, whose
+RandR offers only "normal") refused the rotation, and writes 0xCA = 5 when
+it ends from its menu.
 Usage: program_on_the_wire.py EMU_COMMAND PRELOAD"""
 
 import os
 import subprocess
 import sys
+import time
 
 from harness.basics import check, wait_for
 from harness.system import Session
@@ -33,23 +36,30 @@ def main():
         state = emu("create", folder, 1, "--connector", "screen").strip()
         s.env.pop("ORVANE_PLATFORM")
         s.env.update({"LD_PRELOAD": PRELOAD, "ORVANE_DDC_EMU": state})
+        os.remove(os.path.join(s.install, "RunInfo.ini"))  # the default trace level
 
         probe = subprocess.run([os.path.join(s.install, "orvane-probe")], env=s.env, capture_output=True,
                                text=True, timeout=60)
         check(probe.returncode == 0, "orvane-probe found no supported monitor: %r %r" % (probe.stdout, probe.stderr))
-        check(probe.stdout.splitlines()[-1].strip() == "Supported monitors: 1", "orvane-probe printed %r" % probe.stdout)
+        check(probe.stdout.splitlines()[-2:] == ["Monitors found: 1, answering DDC/CI: 1", "Supported monitors: 1"],
+              "orvane-probe printed %r" % probe.stdout)
+        check("Total Monitor:" not in probe.stderr, "enumeration lines without --verbose: %r" % probe.stderr)
         check(writes(state) == [], "orvane-probe wrote to the monitor: %s" % writes(state))
 
-        p = s.started()
-        check(writes(state) == [(0xCA, 4)], "0xCA = 4 not written at start: %s" % writes(state))
-        check("Monitor  0  Get Pivot info success ,AA value : 1" in s.log_lines(), "no pivot read over DDC/CI")
+        p = s.start_orvane()
+        wait_for(lambda: writes(state) == [(0xCA, 4)], 30, "0xCA = 4 at start")
         wait_for(s.tray_icon, 20, "the tray icon")
+        wait_for(lambda: s.tray_picture() == "landscape", 10, "the landscape picture in the tray")
 
-        ticks = s.log().count("Timer end ")
         emu("set", state, 0, "0xAA", 2)
-        s.wait_log("Monitor  0  Get Pivot info success ,AA value : 2", timeout=15)
-        s.wait_log("Timer end ", count=ticks + 2, timeout=15)
-        wait_for(lambda: s.tray_picture() == "cw90", 10, "the CW 90 picture in the tray")
+        wait_for(lambda: s.tray_picture() == "cw90", 15, "the CW 90 picture in the tray")
+        s.wait_log("Rotation refused: screen to orientation 1 (", timeout=15)
+        time.sleep(6)  # two more ticks, each asking again
+        log = s.log()
+        check(log.count("Rotation refused:") == 1, "the refusal was not said exactly once: %s" % log)
+        check("DISP_CHANGE_BADMODE, the output's CRTC offers only the rotations: normal" in log,
+              "the X server's answer is not in the log: %s" % log)
+        check("Timer start" not in log, "debug lines at the default trace level")
 
         s.click_menu(s.open_tray_menu(), -1)
         check(p.wait(20) == 0, "Orvane did not end with code 0")

@@ -38,7 +38,10 @@ public:
     }
 
     std::string Unavailable() override { return problem; }
-    DdcAccessFault UnavailableFault() override { return problem.empty() ? DdcAccessFault::None : fault; }
+    DdcAccessReport UnavailableReport() override
+    {
+        return {problem.empty() ? DdcAccessFault::None : fault, problem};
+    }
     std::vector<DdcDisplayRecord> Detect() override
     {
         ++detections;

@@ -53,15 +53,8 @@ protected:
         environment.remove("WAYLAND_DISPLAY");
         mutter.setProcessEnvironment(environment);
         mutter.setProcessChannelMode(QProcess::MergedChannels);
-        mutter.start("mutter", {"--wayland", "--headless", "--no-x11", "--virtual-monitor", "1920x1080"});
-        ASSERT_TRUE(mutter.waitForStarted(10000));
-
-        QDBusConnection connection = QDBusConnection::connectToBus(address, "gnometest");
-        ASSERT_TRUE(connection.isConnected());
-        ASSERT_TRUE(orvane::test::WaitFor(
-            [&] { return connection.interface()->isServiceRegistered(kMutterService).value(); }, 60000))
-            << mutter.readAll().toStdString();
-        service = std::make_unique<MutterDisplayConfig>(connection);
+        ASSERT_TRUE(StartMutter());
+        service = std::make_unique<MutterDisplayConfig>(QDBusConnection::connectToBus(address, "gnometest"));
         ASSERT_TRUE(orvane::test::WaitFor([&] {
             const auto state = service->Read();
             return state && !state->logicalMonitors.empty();
@@ -69,6 +62,18 @@ protected:
         displays = std::make_unique<GnomeDisplays>(*service, orvane::test::MakeScratchDir("nodrm").toStdString());
         devices = std::make_unique<MonitorDevices>(*displays, ddc, directory);
         displays->SetMonitorDevices(devices.get());
+    }
+
+    // Starts the compositor and waits for its display configuration service.
+    bool StartMutter()
+    {
+        mutter.start("mutter", {"--wayland", "--headless", "--no-x11", "--virtual-monitor", "1920x1080"});
+        if (!mutter.waitForStarted(10000))
+            return false;
+        QDBusConnection connection = QDBusConnection::connectToBus(address, "gnometest");
+        return connection.isConnected() &&
+               orvane::test::WaitFor(
+                   [&] { return connection.interface()->isServiceRegistered(kMutterService).value(); }, 60000);
     }
 
     void TearDown() override
@@ -161,6 +166,47 @@ TEST_F(GnomeReal, WholePlatformChoosesTheServiceInAGnomeWaylandSession)
     EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_270));
     for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
         qunsetenv(name);
+}
+
+TEST_F(GnomeReal, AfterTheCompositorRestartsTheTurnedMonitorIsTurnedAgain)
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    qputenv("WAYLAND_DISPLAY", "wayland-test");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    auto platform = CreateLinuxPlatform();
+    std::vector<SystemNotice> notices;
+    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qunsetenv(name);
+    DisplayInfo info;
+    platform->Display().EnumDisplayMonitors([&](DisplayHandle h) { return !platform->Display().GetMonitorInfo(h, info); });
+    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 1080, 1920), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    const auto transform = [&] {
+        const auto state = service->Read();
+        return state && state->logicalMonitors.size() == 1 ? int(state->logicalMonitors[0].transform) : -1;
+    };
+    ASSERT_TRUE(orvane::test::WaitFor([&] { return transform() == 1; }, 10000));
+
+    orvane::test::StopProcess(mutter);
+    ASSERT_TRUE(StartMutter()) << mutter.readAll().toStdString();
+    notices.clear();
+    // The program looks at its displays every 2.5 s; the first look at the
+    // new compositor gives the monitor its stored orientation again.
+    EXPECT_TRUE(orvane::test::WaitFor(
+        [&] {
+            platform->Display().EnumDisplayMonitors([](DisplayHandle) { return true; });
+            return transform() == 1;
+        },
+        30000));
+    EXPECT_TRUE(orvane::test::WaitFor(
+        [&] {
+            return std::any_of(notices.begin(), notices.end(),
+                               [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
+        },
+        10000))
+        << "the new owner of the service is a display change";
 }
 
 namespace {

@@ -87,10 +87,25 @@ bool HeadlessCompositor::StartKWin(int outputs)
     QProcessEnvironment environment = BaseEnvironment(m_runtime);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", m_bus->Address());
     m_process.setProcessEnvironment(environment);
-    m_process.start(bin, {"--virtual", "--width", "1920", "--height", "1080", "--output-count",
-                             QString::number(outputs), "--socket", "kwin-test", "--no-lockscreen",
-                             "--no-global-shortcuts", "--no-kactivities"});
+    return Launch(bin, {"--virtual", "--width", "1920", "--height", "1080", "--output-count", QString::number(outputs),
+                        "--socket", "kwin-test", "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"});
+}
+
+bool HeadlessCompositor::Launch(const QString& program, const QStringList& arguments)
+{
+    m_program = program;
+    m_arguments = arguments;
+    m_socket.clear();
+    m_process.start(program, arguments);
     return m_process.waitForStarted(10000) && WaitForSocket(m_runtime, 30000);
+}
+
+bool HeadlessCompositor::Restart()
+{
+    orvane::test::StopProcess(m_process);
+    // The socket goes with the compositor; the new one takes its name.
+    orvane::test::WaitFor([&] { return !QFile::exists(m_socket); }, 5000);
+    return Launch(m_program, m_arguments);
 }
 
 bool HeadlessCompositor::StartSway(int outputs)
@@ -135,8 +150,8 @@ bool HeadlessCompositor::StartSway(int outputs)
     environment.insert("WLR_HEADLESS_OUTPUTS", QString::number(outputs));
     environment.insert("WLR_RENDERER", "pixman");
     m_process.setProcessEnvironment(environment);
-    m_process.start(command.takeFirst(), command);
-    return m_process.waitForStarted(10000) && WaitForSocket(m_runtime, 30000);
+    const QString program = command.takeFirst();
+    return Launch(program, command);
 }
 
 QProcessEnvironment HeadlessCompositor::SessionEnvironment() const
@@ -149,12 +164,12 @@ QProcessEnvironment HeadlessCompositor::SessionEnvironment() const
     return environment;
 }
 
-bool HeadlessCompositor::Reload()
+bool HeadlessCompositor::Swaymsg(const QStringList& command)
 {
     const QStringList sockets = QDir(m_runtime).entryList({"sway-ipc.*.sock"}, QDir::System);
     if (sockets.isEmpty())
         return false;
     QProcess swaymsg;
-    swaymsg.start("swaymsg", {"-s", m_runtime + "/" + sockets.first(), "reload"});
+    swaymsg.start("swaymsg", QStringList{"-s", m_runtime + "/" + sockets.first()} + command);
     return swaymsg.waitForFinished(10000) && swaymsg.exitCode() == 0;
 }

@@ -26,17 +26,23 @@ public:
     QString Socket() const { return m_socket; }
     // The environment of a session on this compositor.
     QProcessEnvironment SessionEnvironment() const;
-    // sway only: makes it read its configuration again.
-    bool Reload();
+    // sway only: a command over its IPC socket ("reload", "create_output").
+    bool Swaymsg(const QStringList& command);
+    // Ends the compositor and starts it again as it was started, with the
+    // same socket: its clients find their connection broken.
+    bool Restart();
 
 private:
     bool StartKWin(int outputs);
     bool StartSway(int outputs);
     bool WaitForSocket(const QString& runtime, int timeoutMs);
+    bool Launch(const QString& program, const QStringList& arguments);
 
     Kind m_kind;
     std::unique_ptr<orvane::test::SessionBus> m_bus;
     QProcess m_process;
+    QString m_program;
+    QStringList m_arguments;
     QString m_runtime;
     QString m_socket;
     QString m_why;

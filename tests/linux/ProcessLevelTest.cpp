@@ -240,3 +240,24 @@ TEST_F(OrvaneOnThisMachine, WithoutADisplayToOpenEndsWithAReasonInsteadOfAnAbort
         EXPECT_EQ(run.standardOutput, QByteArray());
     }
 }
+
+TEST_F(OrvaneOnThisMachine, AStopSignalWhileTheBoxWaitsEndsInOrder)
+{
+    // No display server: the box with the cause waits for its answer (no
+    // ORVANE_AUTO_CONFIRM) until the stop signal comes.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "ORVANE_AUTO_CONFIRM"})
+        environment.remove(name);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(orvane, QStringList());
+    ASSERT_TRUE(process.waitForStarted(10000));
+    const QString log = QDir::tempPath() + "/Orvane_log.txt";
+    ASSERT_TRUE(orvane::test::WaitFor([&] { return ReadFile(log).contains("No usable monitor: "); }, 30000));
+    EXPECT_FALSE(process.waitForFinished(1000)) << "the box did not wait";
+    ::kill(pid_t(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}

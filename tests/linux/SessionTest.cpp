@@ -10,6 +10,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/ddc/I2cSetup.h"
 #include "platform/linux/ddc/LibDdcutil.h"
 #include "platform/linux/session/NoticeMapping.h"
 #include "platform/linux/displays/BackendChoice.h"
@@ -144,6 +145,29 @@ TEST(DdcAccess, MissingI2cNodesAreExplained)
     if (::geteuid() != 0) {
         EXPECT_EQ(I2cAccessCheck(dev.toStdString()).fault, DdcAccessFault::NoI2cPermission);
     }
+}
+
+TEST(DdcAccess, TheLastingSetUpIsFoundWhereSystemdAndUdevLookForIt)
+{
+    // The package's own files, where it installs them.
+    const QString root = orvane::test::MakeScratchDir("root");
+    EXPECT_FALSE(ModuleLoadsAtBoot("i2c-dev", root.toStdString()));
+    EXPECT_FALSE(I2cAccessRuleInstalled(root.toStdString()));
+    const QString packaging = orvane::test::SourceDir() + "/packaging/linux/";
+    orvane::test::WriteFile(root + "/usr/lib/modules-load.d/orvane-i2c.conf",
+                            orvane::test::ReadFile(packaging + "orvane-i2c.conf"));
+    orvane::test::WriteFile(root + "/usr/lib/udev/rules.d/60-orvane-i2c.rules",
+                            orvane::test::ReadFile(packaging + "60-orvane-i2c.rules"));
+    EXPECT_TRUE(ModuleLoadsAtBoot("i2c-dev", root.toStdString()));
+    EXPECT_TRUE(I2cAccessRuleInstalled(root.toStdString()));
+    // The classic list, the other spelling; comments count for nothing.
+    const QString other = orvane::test::MakeScratchDir("other");
+    orvane::test::WriteFile(other + "/etc/modules", "# i2c-dev\nloop\n");
+    orvane::test::WriteFile(other + "/etc/udev/rules.d/70-mine.rules", "# KERNEL==\"i2c-*\", TAG+=\"uaccess\"\n");
+    EXPECT_FALSE(ModuleLoadsAtBoot("i2c-dev", other.toStdString()));
+    EXPECT_FALSE(I2cAccessRuleInstalled(other.toStdString()));
+    orvane::test::WriteFile(other + "/etc/modules", "loop\ni2c_dev  # DDC/CI\n");
+    EXPECT_TRUE(ModuleLoadsAtBoot("i2c-dev", other.toStdString()));
 }
 
 TEST(DdcAccess, LoadingAndDetectingKeepStandardOutputClean)

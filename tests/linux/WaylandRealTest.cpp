@@ -10,6 +10,7 @@
 #include <QProcess>
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/wayland/CompositorLink.h"
 #include "platform/linux/wayland/OutputChangeWatcher.h"
 #include "platform/linux/wayland/OutputManagement.h"
 #include "platform/linux/wayland/WaylandDisplays.h"
@@ -18,6 +19,7 @@
 #include "support/TestSupport.h"
 #include "tests/linux/HeadlessCompositor.h"
 #include "tests/linux/WlOutputReader.h"
+#include "tests/ddc-emu/EmuSetup.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::linuxplatform;
@@ -28,7 +30,8 @@ namespace {
 class WaylandReal : public ::testing::TestWithParam<HeadlessCompositor::Kind> {
 protected:
     std::unique_ptr<HeadlessCompositor> compositor;
-    std::unique_ptr<OutputManagement> outputs;
+    std::unique_ptr<CompositorLink> link;
+    OutputManagement* outputs = nullptr;  // the link's connection
     std::unique_ptr<WaylandDisplays> displays;
     std::string first, second;  // the output names, left to right
 
@@ -37,16 +40,15 @@ protected:
         compositor = std::make_unique<HeadlessCompositor>(GetParam(), 2);
         if (!compositor->Started())
             GTEST_SKIP() << "the compositor cannot start here: " << compositor->Why().toStdString();
-        std::string why;
         ASSERT_TRUE(orvane::test::WaitFor(
             [&] {
-                outputs = ConnectOutputManagement(QFile::encodeName(compositor->Socket()).constData(), &why);
+                link = std::make_unique<CompositorLink>(nullptr, compositor->Socket().toStdString(), "Test");
+                outputs = link->Current();
                 const auto layout = outputs ? outputs->Read() : std::nullopt;
                 return layout && layout->AsMutterState().logicalMonitors.size() == 2;
             },
-            20000))
-            << why;
-        displays = std::make_unique<WaylandDisplays>(*outputs, orvane::test::MakeScratchDir("nodrm").toStdString());
+            20000));
+        displays = std::make_unique<WaylandDisplays>(*link, orvane::test::MakeScratchDir("nodrm").toStdString());
         auto state = outputs->Read()->AsMutterState();
         std::sort(state.logicalMonitors.begin(), state.logicalMonitors.end(),
                   [](const auto& a, const auto& b) { return a.x < b.x; });
@@ -158,7 +160,7 @@ TEST_P(WaylandReal, WholePlatformChoosesTheBackendByTheCompositorsGlobalsAndNoti
     // A reload puts sway's own configuration back: the change is noticed and
     // read as it now is, so the next request turns the output again.
     notices.clear();
-    ASSERT_TRUE(compositor->Reload());
+    ASSERT_TRUE(compositor->Swaymsg({"reload"}));
     EXPECT_TRUE(orvane::test::WaitFor(displayChanged, 10000));
     EXPECT_EQ(Shown(info.deviceName).transform, 0);
     DisplaySettings stored;
@@ -203,6 +205,111 @@ TEST_P(WaylandReal, DemonstrationModeTurnsTheCompositorsOutputOnASimulatedPivot)
     ASSERT_EQ(pivot("1"), 0);
     EXPECT_TRUE(orvane::test::WaitFor([&] { return Shown(first).transform == 0; }, 30000)) << log().toStdString();
     orvane::test::StopProcess(orvane);
+}
+
+namespace {
+
+// The platform of a session on the compositor, as the program makes it.
+std::unique_ptr<Platform> SessionPlatform(const HeadlessCompositor& compositor, std::vector<SystemNotice>& notices)
+{
+    const QProcessEnvironment session = compositor.SessionEnvironment();
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qputenv(name, session.value(name).toUtf8());
+    auto platform = CreateLinuxPlatform();
+    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qunsetenv(name);
+    return platform;
+}
+
+bool DisplayChanged(const std::vector<SystemNotice>& notices)
+{
+    return std::any_of(notices.begin(), notices.end(), [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
+}
+
+}  // namespace
+
+TEST_P(WaylandReal, AfterTheCompositorRestartsTheTurnedOutputIsTurnedAgainAndNoticesGoOn)
+{
+    std::vector<SystemNotice> notices;
+    auto platform = SessionPlatform(*compositor, notices);
+    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(first, Turn(DMDO_90, 1080, 1920), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(Shown(first).transform, 1);
+
+    ASSERT_TRUE(compositor->Restart()) << compositor->Why().toStdString();
+    notices.clear();
+    // The program looks at its displays every 2.5 s; the first look that
+    // reaches the new compositor gives it the stored orientation again.
+    EXPECT_TRUE(orvane::test::WaitFor(
+        [&] {
+            int displays = 0;
+            platform->Display().EnumDisplayMonitors([&](DisplayHandle) { return ++displays, true; });
+            return displays == 2 && Shown(first).transform == 1;
+        },
+        30000));
+    EXPECT_EQ(Shown(second).x, 1080) << "the neighbour moves along again";
+    DisplaySettings stored;
+    ASSERT_TRUE(platform->Display().EnumDisplaySettings(first, ENUM_REGISTRY_SETTINGS, stored));
+    EXPECT_EQ(stored.orientation, std::uint32_t(DMDO_90));
+    EXPECT_TRUE(orvane::test::WaitFor([&] { return DisplayChanged(notices); }, 10000))
+        << "the notices' connection came back";
+    // Changes go on reaching the new compositor.
+    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(first, Turn(DMDO_DEFAULT, 1920, 1080), CDS_UPDATEREGISTRY),
+              DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(Shown(first).transform, 0);
+}
+
+// Orvane itself over emulated monitors on the I2C bus: a monitor plugged in
+// while it runs (sway adds an output, the monitor answers on the bus) is
+// found by the next count check and followed.
+TEST_P(WaylandReal, AMonitorPluggedInWhileOrvaneRunsIsFollowed)
+{
+    if (GetParam() != HeadlessCompositor::Kind::Sway)
+        GTEST_SKIP() << "only sway adds outputs while it runs";
+    const QString stage = orvane::test::StageDir();
+    const QString preload = qEnvironmentVariable("ORVANE_DDC_PRELOAD");
+    if (!QFile::exists(stage + "/Orvane") || preload.isEmpty())
+        GTEST_SKIP() << "Orvane or the DDC/CI emulation is not built";
+    std::vector<orvane::ddcemu::MonitorSpec> specs(2);
+    specs[0].connector = first;
+    specs[1].connector = "HEADLESS-3";  // the output sway adds next
+    specs[1].bus = 4;
+    specs[1].serial = "SN0002";
+    for (auto& spec : specs) {
+        spec.width = 1920;
+        spec.height = 1080;
+    }
+    orvane::ddcemu::Emulation emulation(orvane::test::MakeScratchDir("emu").toStdString(), specs);
+    ASSERT_TRUE(emulation.Ok());
+    emulation.Monitor(1).present = 0;
+
+    const QString work = orvane::test::MakeScratchDir("plug");
+    QProcessEnvironment environment = compositor->SessionEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ORVANE_AUTO_CONFIRM", "1");
+    environment.insert("LD_PRELOAD", preload);
+    environment.insert("ORVANE_DDC_EMU", QString::fromStdString(emulation.StateFile()));
+    QProcess orvane;
+    orvane.setProcessEnvironment(environment);
+    orvane.setStandardErrorFile(work + "/err.txt");
+    orvane.start(stage + "/Orvane", QStringList());
+    ASSERT_TRUE(orvane.waitForStarted(10000));
+    const auto log = [&] { return QString::fromUtf8(orvane::test::ReadFile(work + "/err.txt")); };
+    const auto written = [&](std::size_t monitor) { return !emulation.Writes(monitor).empty(); };
+    ASSERT_TRUE(orvane::test::WaitFor([&] { return written(0); }, 30000)) << log().toStdString();
+
+    emulation.Monitor(1).present = 1;
+    ASSERT_TRUE(compositor->Swaymsg({"create_output"}));
+    emulation.SetValue(1, 0xAA, 2);
+    EXPECT_TRUE(orvane::test::WaitFor([&] { return Shown("HEADLESS-3").transform == 1; }, 30000))
+        << log().toStdString();
+    EXPECT_EQ(Shown(first).transform, 0) << "the first monitor stands as it stood";
+    orvane::test::StopProcess(orvane);
+    const auto writes = emulation.Writes(1);
+    ASSERT_FALSE(writes.empty()) << "the plugged monitor was never written to";
+    EXPECT_EQ(writes.back(), std::make_pair(std::uint8_t(0xCA), std::uint16_t(5)))
+        << "the plugged monitor is one of the program's now: told at the end";
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositors, WaylandReal,

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package of this build, as a user would meet it: made by cpack,
-# checked by lintian, installed with dpkg into an empty root, its programs
-# run, its desktop entry and metainfo validated, then purged, which must
-# leave the root as it was.
+# The Debian packages of this build, as a user would meet them: orvane made
+# by cpack and orvane-dbgsym beside it, both clean for lintian, installed
+# with dpkg into an empty root and verified there, the programs run, the
+# desktop entries and metainfo validated, then purged, which must leave the
+# root as it was.
 #   deb-package.sh <version> <with updater: ON|OFF>
 set -euo pipefail
 version_expected=$1
@@ -20,13 +21,12 @@ fi
 
 work="$TMPDIR/deb"
 mkdir -p "$work"
-# The separate debug package is left out here to keep the test short
-# (scripts/package-deb.sh makes it); the programs are stripped all the same.
-cpack -G DEB --config "$ORVANE_BUILD_DIR/CPackConfig.cmake" -B "$work/out" \
-  -D CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF -D CPACK_STRIP_FILES=ON >"$work/cpack.log" 2>&1 ||
+cpack -G DEB --config "$ORVANE_BUILD_DIR/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack -G DEB failed"; }
 deb=$(ls "$work"/out/orvane_*.deb)
-echo "package: $(basename "$deb") $(stat -c %s "$deb") bytes"
+dbgsym=$("$ORVANE_SOURCE_DIR/packaging/linux/make-dbgsym.sh" "$ORVANE_BUILD_DIR" "$deb" "$work/out") ||
+  fail "make-dbgsym.sh failed"
+echo "packages: $(basename "$deb") $(stat -c %s "$deb") bytes, $(basename "$dbgsym") $(stat -c %s "$dbgsym") bytes"
 
 # --- Control data --------------------------------------------------------
 control=$(dpkg-deb -f "$deb")
@@ -42,7 +42,8 @@ expected=(
   /usr/lib/orvane/icon/icon_64.png /usr/lib/orvane/icon/icon_landscape_64.png
   /usr/lib/orvane/icon/icon_cw90_64.png /usr/lib/orvane/icon/icon_ccw90_64.png
   /usr/lib/udev/rules.d/60-orvane-i2c.rules /usr/lib/modules-load.d/orvane-i2c.conf
-  /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml
+  /usr/share/applications/$id.desktop /usr/share/applications/$id.Enrol.desktop
+  /usr/share/metainfo/$id.metainfo.xml
   /usr/share/icons/hicolor/scalable/apps/$id.svg
   /usr/share/man/man1/orvane.1.gz /usr/share/man/man1/Kestrun.1.gz
   /usr/share/man/man1/orvane-probe.1.gz /usr/share/man/man1/orvane-sim.1.gz
@@ -67,11 +68,20 @@ diff -u "$work/expected" "$work/files" || fail "file list differs from the expec
 grep -q '^lrwxrwxrwx .* ./usr/bin/orvane -> ../lib/orvane/Orvane$' "$work/contents" ||
   fail "/usr/bin/orvane is not a relative link to the program"
 
+# The debug package: one compressed file of debug information a program,
+# readable by all, the documentation the main package's.
+dpkg-deb -c "$dbgsym" >"$work/dbgsym.contents"
+grep -q '^lrwxrwxrwx .* ./usr/share/doc/orvane-dbgsym -> orvane$' "$work/dbgsym.contents" || fail "dbgsym doc link"
+[ "$(grep -c '^-rw-r--r-- .*/usr/lib/debug/\.build-id/.*\.debug$' "$work/dbgsym.contents")" -ge 4 ] ||
+  { cat "$work/dbgsym.contents"; fail "debug files missing or not 0644"; }
+[ "$(dpkg-deb -f "$dbgsym" Depends)" = "orvane (= $version_expected-1)" ] || fail "dbgsym Depends"
+
 # --- lintian -------------------------------------------------------------
 if command -v lintian >/dev/null; then
-  lintian --fail-on error --allow-root "$deb" | tee "$work/lintian.log" || fail "lintian reports errors"
+  lintian --fail-on error,warning --allow-root "$deb" "$dbgsym" | tee "$work/lintian.log" ||
+    fail "lintian reports errors or warnings"
 else
-  echo "lintian is not installed; package not checked by it"
+  echo "lintian is not installed; packages not checked by it"
 fi
 
 # --- Install into an empty root --------------------------------------------
@@ -83,8 +93,13 @@ snapshot >"$work/before"
 # The maintainer script runs outside a chroot and sees DPKG_ROOT, so it
 # leaves the running system alone; dependencies are the host's.
 dpkg_root() { dpkg --root="$root" --log="$work/dpkg.log" --force-script-chrootless --force-depends "$@"; }
-dpkg_root -i "$deb" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "dpkg -i failed"; }
-[ "$(dpkg --root="$root" -s orvane | sed -n 's/^Status: //p')" = "install ok installed" ] || fail "not installed"
+dpkg_root -i "$deb" "$dbgsym" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "dpkg -i failed"; }
+for package in orvane orvane-dbgsym; do
+  [ "$(dpkg --root="$root" -s $package | sed -n 's/^Status: //p')" = "install ok installed" ] || fail "$package not installed"
+done
+# Every file of both packages as its md5sums say (relative paths).
+verify=$(dpkg --root="$root" --verify orvane orvane-dbgsym 2>&1) && [ -z "$verify" ] || fail "dpkg --verify: $verify"
+[ -s "$root/var/lib/dpkg/info/orvane-dbgsym.md5sums" ] || fail "orvane-dbgsym has no md5sums"
 
 for f in "${expected[@]}"; do [ -e "$root$f" ] || fail "$f not installed"; done
 version=$("$root/usr/bin/orvane" --version) || fail "orvane --version failed"
@@ -110,8 +125,10 @@ entry="$root/usr/share/applications/$id.desktop"
 [ "$(readlink -f "$root/usr/bin/orvane")" = "$(readlink -f "$root/usr/lib/orvane/Orvane")" ] ||
   fail "orvane does not lead to the program"
 [ "$(sed -n 's/^Icon=//p' "$entry")" = "$id" ] || fail "Icon is not the theme name $id"
+[ "$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$id.Enrol.desktop")" = "orvane-probe --enrol --hold" ] ||
+  fail "the enrolment entry does not run orvane-probe --enrol"
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$entry" || fail "desktop-file-validate"
+  desktop-file-validate "$entry" "$root/usr/share/applications/$id.Enrol.desktop" || fail "desktop-file-validate"
 else
   echo "desktop-file-validate is not installed; desktop entry not validated"
 fi
@@ -122,7 +139,7 @@ else
 fi
 
 # --- Purge: nothing left behind ---------------------------------------------
-dpkg_root --purge orvane >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "dpkg --purge failed"; }
+dpkg_root --purge orvane-dbgsym orvane >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "dpkg --purge failed"; }
 snapshot >"$work/after"
 diff -u "$work/before" "$work/after" || fail "purging left files behind"
 echo "Debian package ok"

@@ -31,18 +31,22 @@ TEST(MissingPieces, EachCauseIsLoggedAndShownAfterTheStandingText)
 {
     const struct {
         DdcAccessFault fault;
+        bool lastingFixInPlace;
         const char* says;
     } causes[] = {
-        {DdcAccessFault::NoI2cDevices, "load the i2c-dev kernel module"},
-        {DdcAccessFault::NoI2cPermission, "add yourself to the i2c group"},
-        {DdcAccessFault::NoDdcLibrary, "install libddcutil"},
-        {DdcAccessFault::NoDdcAnswer, "enable DDC/CI in the monitor's on-screen menu"},
+        {DdcAccessFault::NoI2cDevices, false, "to load it at every start: echo i2c-dev"},
+        // The package lists the module to load at boot: only loading it now is left.
+        {DdcAccessFault::NoI2cDevices, true, "is set to load at every start but is not loaded now; load it once"},
+        {DdcAccessFault::NoI2cPermission, false, "add yourself to the i2c group"},
+        {DdcAccessFault::NoI2cPermission, true, "is installed but not yet in effect; log out and in again"},
+        {DdcAccessFault::NoDdcLibrary, false, "install libddcutil"},
+        {DdcAccessFault::NoDdcAnswer, false, "enable DDC/CI in the monitor's on-screen menu"},
     };
     for (const auto& cause : causes) {
         Rig rig("one-4k.json", [](QByteArray& json) {
             json.replace("\"id\": \"uhd\",", "\"id\": \"uhd\", \"attached\": false,");
         });
-        rig.accessReport = {cause.fault, "found <this>"};
+        rig.accessReport = {cause.fault, "found <this>", cause.lastingFixInPlace};
         LogCapture log;
         auto window = rig.MakeWindow();
         ASSERT_EQ(rig.boxes.size(), 1u);
@@ -55,7 +59,7 @@ TEST(MissingPieces, EachCauseIsLoggedAndShownAfterTheStandingText)
     }
 }
 
-TEST(MissingPieces, AModelNotOnTheListIsNamedWithItsSettingsLine)
+TEST(MissingPieces, AModelNotOnTheListIsNamedWithTheEnrolmentAndItsSettingsLine)
 {
     Rig rig("one-4k.json", ForeignModel);
     ASSERT_EQ(rig.inventory->m_nSupportedCount, 0);
@@ -64,8 +68,9 @@ TEST(MissingPieces, AModelNotOnTheListIsNamedWithItsSettingsLine)
     auto window = rig.MakeWindow();
     const QString line = NoticeLine(log);
     EXPECT_TRUE(line.contains("Not on the list of supported models: OTH1234."));
-    EXPECT_TRUE(line.contains("[Monitors] Models=OTH1234 in " + qEnvironmentVariable("XDG_CONFIG_HOME") +
-                              "/orvane/RunInfo.ini"))
+    EXPECT_TRUE(line.contains("run orvane-probe --enrol and pivot it")) << qPrintable(line);
+    EXPECT_TRUE(line.contains(qEnvironmentVariable("XDG_CONFIG_HOME") + "/orvane/RunInfo.ini (by hand: "
+                              "[Monitors] Models=OTH1234)"))
         << qPrintable(line);
     ASSERT_EQ(rig.boxes.size(), 1u);
     EXPECT_TRUE(rig.boxes[0].text.endsWith("</a><br / >" + line.toHtmlEscaped()));

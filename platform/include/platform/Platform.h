@@ -34,6 +34,10 @@ public:
     // Returns DISP_CHANGE_SUCCESSFUL or a DISP_CHANGE_* failure code.
     virtual std::int32_t ChangeDisplaySettingsEx(const std::string& device, const DisplaySettings& settings,
                                                  std::uint32_t flags) = 0;
+    // What the display server said to the last change it refused, in its
+    // own words (like GetLastError after a failed call); empty when the
+    // failure code is all there is to say.
+    virtual std::string LastChangeRefusal() { return {}; }
 };
 
 // dxva2 monitor-configuration functions. The VCP calls may be made from any

@@ -117,6 +117,10 @@ enum class DdcAccessFault {
 struct DdcAccessReport {
     DdcAccessFault fault = DdcAccessFault::NotExamined;
     std::string detail;  // what was found, for the log
+    // The lasting part of the fix is in place already (on Linux: the kernel
+    // module is set to load at every start, or the access rule is
+    // installed); what is left to do is for now.
+    bool lastingFixInPlace = false;
 };
 
 constexpr int SW_HIDE = 0;

@@ -28,10 +28,11 @@ public:
     // Why no monitor can be reached over DDC/CI at all (no library, no I2C
     // devices, no permission); empty when detection may find some.
     virtual std::string Unavailable() = 0;
-    // The kind of what Unavailable() says; None when it says nothing.
-    virtual DdcAccessFault UnavailableFault()
+    // What Unavailable() says, with its kind; fault None when it says nothing.
+    virtual DdcAccessReport UnavailableReport()
     {
-        return Unavailable().empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary;
+        const std::string problem = Unavailable();
+        return {problem.empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary, problem};
     }
     // Detects the displays. A later call detects again, which invalidates
     // every handle opened before.

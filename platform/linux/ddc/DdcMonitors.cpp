@@ -43,9 +43,8 @@ void DdcMonitors::ReportAvailability()
 
 DdcAccessReport DdcMonitors::AccessReport()
 {
-    const std::string problem = m_library.Unavailable();
-    if (!problem.empty())
-        return {m_library.UnavailableFault(), problem};
+    if (!m_library.Unavailable().empty())
+        return m_library.UnavailableReport();
     if (m_detected && m_displays.empty())
         return {DdcAccessFault::NoDdcAnswer, "no monitor answered over DDC/CI"};
     return {DdcAccessFault::None, {}};

@@ -16,6 +16,7 @@
 
 #include <ddcutil_c_api.h>
 
+#include "platform/linux/ddc/I2cSetup.h"
 #include "platform/linux/ddc/StdoutCapture.h"
 
 namespace orvane::platform::linuxplatform {
@@ -69,22 +70,20 @@ public:
         std::lock_guard<std::mutex> lock(m_loadMutex);
         if (!m_checked) {
             m_checked = true;
-            const DdcAccessReport i2c = I2cAccessCheck(m_devFolder);
-            m_problem = i2c.detail;
-            m_fault = i2c.fault;
-            if (m_problem.empty()) {
-                m_problem = Load();
-                m_fault = m_problem.empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary;
+            m_report = I2cAccessCheck(m_devFolder);
+            if (m_report.detail.empty()) {
+                const std::string problem = Load();
+                m_report = {problem.empty() ? DdcAccessFault::None : DdcAccessFault::NoDdcLibrary, problem};
             }
         }
-        return m_problem;
+        return m_report.detail;
     }
 
-    DdcAccessFault UnavailableFault() override
+    DdcAccessReport UnavailableReport() override
     {
         Unavailable();
         std::lock_guard<std::mutex> lock(m_loadMutex);
-        return m_fault;
+        return m_report;
     }
 
     std::vector<DdcDisplayRecord> Detect() override
@@ -205,8 +204,7 @@ private:
     std::string m_devFolder;
     std::mutex m_loadMutex;
     bool m_checked = false;
-    std::string m_problem;
-    DdcAccessFault m_fault = DdcAccessFault::None;
+    DdcAccessReport m_report{DdcAccessFault::None, {}};
     void* m_library = nullptr;  // never unloaded: abandoned calls may still run in it
     Api m_api;
     bool m_detected = false;
@@ -227,12 +225,14 @@ DdcAccessReport I2cAccessCheck(const std::string& devFolder)
     }
     if (nodes.empty())
         return {DdcAccessFault::NoI2cDevices,
-                "no I2C device nodes (" + devFolder + "/i2c-*); load the i2c-dev kernel module"};
+                "no I2C device nodes (" + devFolder + "/i2c-*); load the i2c-dev kernel module",
+                ModuleLoadsAtBoot("i2c-dev")};
     const bool anyUsable = std::any_of(nodes.begin(), nodes.end(),
                                        [](const std::string& node) { return ::access(node.c_str(), R_OK | W_OK) == 0; });
     if (!anyUsable)
         return {DdcAccessFault::NoI2cPermission,
-                "no permission to use " + devFolder + "/i2c-*; add the user to the i2c group or install a uaccess rule"};
+                "no permission to use " + devFolder + "/i2c-*; add the user to the i2c group or install a uaccess rule",
+                I2cAccessRuleInstalled()};
     return {DdcAccessFault::None, {}};
 }
 

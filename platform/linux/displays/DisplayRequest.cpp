@@ -36,6 +36,24 @@ DisplayRequest DecodeRequest(const DisplaySettings& settings, std::uint32_t orie
     return request;
 }
 
+std::string NoModeFor(const DisplayRequest& request)
+{
+    const std::uint32_t width = request.portrait ? request.height : request.width;
+    const std::uint32_t height = request.portrait ? request.width : request.height;
+    return "no mode " + std::to_string(width) + "x" + std::to_string(height) +
+           (request.hertz ? " at " + std::to_string(request.hertz) + " Hz" : std::string()) + " for this output";
+}
+
+std::string NoOutput(const std::string& name)
+{
+    return "no output " + name + " shows a picture";
+}
+
+std::string OrientationBeyondRange(const DisplayRequest& request)
+{
+    return "orientation " + std::to_string(request.orientation) + " does not exist";
+}
+
 int ChooseMode(const std::vector<ModeCandidate>& modes, const DisplayRequest& request)
 {
     int chosen = -1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/Types.h"
@@ -40,5 +41,11 @@ struct ModeCandidate {
 // monitor's preferred timing, else the fastest (with a rate asked for, the
 // closest). -1 when none fits.
 int ChooseMode(const std::vector<ModeCandidate>& modes, const DisplayRequest& request);
+
+// Why a request was refused, for the log: "no mode 2160x3840 at 60 Hz" and
+// the like, the size as it would be shown.
+std::string NoModeFor(const DisplayRequest& request);
+std::string NoOutput(const std::string& name);
+std::string OrientationBeyondRange(const DisplayRequest& request);
 
 }  // namespace orvane::platform::linuxplatform

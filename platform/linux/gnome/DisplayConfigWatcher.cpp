@@ -1,5 +1,6 @@
 #include "platform/linux/gnome/DisplayConfigWatcher.h"
 
+#include <QDBusServiceWatcher>
 #include <QDebug>
 
 #include "platform/linux/gnome/MutterDisplayConfig.h"
@@ -16,6 +17,16 @@ DisplayConfigWatcher::DisplayConfigWatcher(const QDBusConnection& bus, std::func
         !connection.connect(kMutterService, "/org/gnome/Mutter/DisplayConfig", "org.gnome.Mutter.DisplayConfig",
                             "MonitorsChanged", this, SLOT(OnMonitorsChanged())))
         qWarning() << "Notices: cannot listen to GNOME's display configuration, display changes are not noticed";
+    auto* owner = new QDBusServiceWatcher(kMutterService, connection, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this, &DisplayConfigWatcher::OnOwnerChanged);
+}
+
+void DisplayConfigWatcher::OnOwnerChanged(const QString&, const QString&, const QString& newOwner)
+{
+    if (newOwner.isEmpty())
+        return;  // gone; its successor is what counts
+    qInfo().noquote() << "Notices: GNOME's display configuration has a new owner," << newOwner;
+    m_sink(DisplayChangeNotice());
 }
 
 void DisplayConfigWatcher::OnMonitorsChanged()

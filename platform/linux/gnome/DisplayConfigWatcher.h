@@ -1,5 +1,6 @@
 // Display changes of a GNOME Wayland session: the display configuration
-// service's MonitorsChanged signal.
+// service's MonitorsChanged signal, and the service taken over by a new
+// owner (GNOME Shell restarted), whose configuration is its own.
 #pragma once
 
 #include <functional>
@@ -19,6 +20,7 @@ public:
 
 private slots:
     void OnMonitorsChanged();
+    void OnOwnerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
 
 private:
     std::function<void(const SystemNotice&)> m_sink;

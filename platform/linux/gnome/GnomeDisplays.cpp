@@ -10,7 +10,7 @@ GnomeDisplays::GnomeDisplays(MutterDisplayConfig& service, std::string drmRoot)
 std::vector<GnomeDisplays::Shown> GnomeDisplays::ShownDisplays()
 {
     std::vector<Shown> shown;
-    const auto state = ReadState();
+    const auto state = Current();
     if (!state)
         return shown;
     // The service gives no EDIDs: the connectors' are taken.
@@ -25,6 +25,11 @@ std::vector<GnomeDisplays::Shown> GnomeDisplays::ShownDisplays()
 std::optional<MutterState> GnomeDisplays::ReadState()
 {
     return m_service.Read();
+}
+
+std::uint64_t GnomeDisplays::ServerGeneration()
+{
+    return m_service.Generation();
 }
 
 bool GnomeDisplays::ApplyPlan(const MutterState& state, const MutterChangePlan& plan, std::string* why)

@@ -18,6 +18,7 @@ public:
 private:
     std::vector<Shown> ShownDisplays() override;
     std::optional<MutterState> ReadState() override;
+    std::uint64_t ServerGeneration() override;
     bool ApplyPlan(const MutterState& state, const MutterChangePlan& plan, std::string* why) override;
 
     MutterDisplayConfig& m_service;

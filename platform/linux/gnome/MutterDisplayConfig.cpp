@@ -1,6 +1,7 @@
 #include "platform/linux/gnome/MutterDisplayConfig.h"
 
 #include <QDBusArgument>
+#include <QDebug>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -191,6 +192,13 @@ std::optional<MutterState> MutterDisplayConfig::Read()
     const QList<QVariant> args = reply.arguments();
     if (reply.type() != QDBusMessage::ReplyMessage || args.size() < 4)
         return std::nullopt;
+    if (reply.service() != m_owner) {
+        if (m_generation > 0)
+            qInfo().noquote() << "Session displays: GNOME's display configuration answers from a new owner,"
+                              << reply.service();
+        m_owner = reply.service();
+        ++m_generation;
+    }
     MutterState state;
     state.serial = args[0].toUInt();
     state.monitors = ReadMonitors(args[1].value<QDBusArgument>());

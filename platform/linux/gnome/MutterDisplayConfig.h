@@ -25,9 +25,15 @@ public:
     // keep-or-revert prompt, which would undo a rotation nobody confirms.
     // why is filled with the service's refusal.
     bool Apply(std::uint32_t serial, const MutterChangePlan& plan, std::string* why);
+    // How many compositors have answered so far: the service's owner on the
+    // bus changes when GNOME Shell restarts, and the new one has forgotten
+    // the changes made before.
+    std::uint64_t Generation() const { return m_generation; }
 
 private:
     QDBusConnection m_bus;
+    QString m_owner;  // the unique bus name of the last answer
+    std::uint64_t m_generation = 0;
 };
 
 }  // namespace orvane::platform::linuxplatform

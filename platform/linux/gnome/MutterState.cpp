@@ -10,10 +10,11 @@ namespace orvane::platform::linuxplatform {
 
 namespace {
 
-MutterChangePlan Refused(std::int32_t code)
+MutterChangePlan Refused(std::int32_t code, std::string why)
 {
     MutterChangePlan plan;
     plan.result = code;
+    plan.why = std::move(why);
     return plan;
 }
 
@@ -152,16 +153,16 @@ MutterChangePlan PlanMutterChange(const MutterState& state, const std::string& c
     const MutterMonitor* monitor = state.Monitor(connector);
     const MutterMode* current = monitor ? monitor->CurrentMode() : nullptr;
     if (target == state.logicalMonitors.size() || !current)
-        return Refused(DISP_CHANGE_FAILED);
+        return Refused(DISP_CHANGE_FAILED, NoOutput(connector));
     const MutterLogicalMonitor& logical = state.logicalMonitors[target];
 
     const DisplayRequest request = DecodeRequest(settings, logical.transform & 3, std::uint32_t(current->width),
                                                  std::uint32_t(current->height));
     if (request.result != DISP_CHANGE_SUCCESSFUL)
-        return Refused(request.result);
+        return Refused(request.result, OrientationBeyondRange(request));
     const MutterMode* chosen = ChosenMode(*monitor, request);
     if (!chosen)
-        return Refused(DISP_CHANGE_BADMODE);
+        return Refused(DISP_CHANGE_BADMODE, NoModeFor(request));
 
     MutterChangePlan plan;
     plan.nothingToDo = chosen->current && request.orientation == logical.transform;

@@ -54,6 +54,7 @@ struct MutterState {
 
 struct MutterChangePlan {
     std::int32_t result = DISP_CHANGE_SUCCESSFUL;
+    std::string why;  // the refusal in words
     bool nothingToDo = false;
     // The whole new layout: for each logical monitor, its connectors' modes.
     std::vector<MutterLogicalMonitor> logicalMonitors;

@@ -3,8 +3,10 @@
 #include <QDebug>
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 
 #include "platform/linux/session/NoticeMapping.h"
+#include "platform/linux/wayland/CompositorLink.h"
 #include "platform/linux/wayland/OutputManagement.h"
 
 namespace orvane::platform::linuxplatform {
@@ -13,27 +15,56 @@ OutputChangeWatcher::OutputChangeWatcher(std::function<void(const SystemNotice&)
     : QObject(parent), m_sink(std::move(sink))
 {
     std::string why;
-    m_outputs = ConnectOutputManagement(nullptr, &why);
-    if (!m_outputs) {
+    auto outputs = ConnectOutputManagement(nullptr, &why);
+    if (!outputs) {
         qWarning().noquote() << "Notices: cannot follow the compositor's outputs, display changes are not noticed:"
                              << QString::fromStdString(why);
         return;
     }
-    m_notifier = new QSocketNotifier(m_outputs->Connection().Fd(), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &OutputChangeWatcher::OnReadable);
+    m_link = std::make_unique<CompositorLink>(std::move(outputs), std::nullopt, "Notices");
+    m_retry = new QTimer(this);
+    m_retry->setInterval(kCompositorRetryMs);
+    connect(m_retry, &QTimer::timeout, this, &OutputChangeWatcher::Reconnect);
+    Listen();
 }
 
 OutputChangeWatcher::~OutputChangeWatcher() = default;
 
+void OutputChangeWatcher::Listen()
+{
+    delete m_notifier;
+    m_notifier = new QSocketNotifier(m_link->Current()->Connection().Fd(), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &OutputChangeWatcher::OnReadable);
+    m_listening = m_link->Generation();
+}
+
 void OutputChangeWatcher::OnReadable()
 {
-    const std::uint64_t before = m_outputs->Updates();
-    if (!m_outputs->Connection().DispatchAvailable()) {
-        qWarning() << "Notices: the connection to the compositor broke, display changes are no longer noticed";
-        m_notifier->setEnabled(false);
+    OutputManagement* outputs = m_link->Current();
+    if (outputs && m_link->Generation() != m_listening) {
+        Reconnect();
         return;
     }
-    if (m_outputs->Updates() != before)
+    const std::uint64_t before = outputs ? outputs->Updates() : 0;
+    if (!outputs || !outputs->Connection().DispatchAvailable()) {
+        delete m_notifier;
+        m_notifier = nullptr;
+        m_retry->start();
+        return;
+    }
+    if (outputs->Updates() != before)
+        m_sink(DisplayChangeNotice());
+}
+
+void OutputChangeWatcher::Reconnect()
+{
+    if (!m_link->Current())
+        return;
+    m_retry->stop();
+    const bool fresh = m_link->Generation() != m_listening;
+    Listen();
+    // A compositor that started afresh shows its own configuration.
+    if (fresh)
         m_sink(DisplayChangeNotice());
 }
 

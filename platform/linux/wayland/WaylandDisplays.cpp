@@ -2,15 +2,15 @@
 
 namespace orvane::platform::linuxplatform {
 
-WaylandDisplays::WaylandDisplays(OutputManagement& outputs, std::string drmRoot)
-    : PlannedDisplays(std::move(drmRoot), outputs.Name()), m_outputs(outputs)
+WaylandDisplays::WaylandDisplays(CompositorLink& link, std::string drmRoot)
+    : PlannedDisplays(std::move(drmRoot), link.Name()), m_link(link)
 {
 }
 
 std::vector<WaylandDisplays::Shown> WaylandDisplays::ShownDisplays()
 {
     std::vector<Shown> shown;
-    const auto layout = ReadState();
+    const auto layout = Current();
     if (!layout)
         return shown;
     const MutterState state = layout->AsMutterState();
@@ -24,12 +24,18 @@ std::vector<WaylandDisplays::Shown> WaylandDisplays::ShownDisplays()
 
 std::optional<WaylandLayout> WaylandDisplays::ReadState()
 {
-    return m_outputs.Read();
+    OutputManagement* outputs = m_link.Current();
+    return outputs ? outputs->Read() : std::nullopt;
 }
 
 bool WaylandDisplays::ApplyPlan(const WaylandLayout&, const WaylandChangePlan& plan, std::string* why)
 {
-    return m_outputs.Apply(plan.layout, why);
+    OutputManagement* outputs = m_link.Current();
+    if (!outputs) {
+        *why = "the compositor is gone";
+        return false;
+    }
+    return outputs->Apply(plan.layout, why);
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -107,6 +107,7 @@ WaylandChangePlan PlanWaylandChange(const WaylandLayout& current, const std::str
     const MutterState state = current.AsMutterState();
     const MutterChangePlan turned = PlanMutterChange(state, name, settings);
     plan.result = turned.result;
+    plan.why = turned.why;
     if (turned.result != DISP_CHANGE_SUCCESSFUL)
         return plan;
     plan.nothingToDo = turned.nothingToDo;

@@ -64,6 +64,7 @@ std::vector<DisplaySettings> ModeList(const WaylandLayout& layout, const std::st
 
 struct WaylandChangePlan {
     std::int32_t result = DISP_CHANGE_SUCCESSFUL;  // a failure code: nothing is to be done
+    std::string why;                               // the refusal in words
     bool nothingToDo = false;
     WaylandLayout layout;  // the whole layout to apply
 };

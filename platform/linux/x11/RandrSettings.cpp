@@ -15,11 +15,24 @@ std::uint32_t BitsPerPel(int depth)
     return depth == 24 ? 32u : std::uint32_t(depth);
 }
 
-RandrChangePlan Refused(std::int32_t code)
+RandrChangePlan Refused(std::int32_t code, std::string why)
 {
     RandrChangePlan plan;
     plan.result = code;
+    plan.why = std::move(why);
     return plan;
+}
+
+// "normal, left": the rotations a CRTC offers, named as xrandr names them.
+std::string RotationNames(std::uint16_t rotations)
+{
+    std::string names;
+    const std::pair<std::uint16_t, const char*> all[] = {
+        {kRandrRotate0, "normal"}, {kRandrRotate90, "left"}, {kRandrRotate180, "inverted"}, {kRandrRotate270, "right"}};
+    for (const auto& [bit, name] : all)
+        if (rotations & bit)
+            names += (names.empty() ? "" : ", ") + std::string(name);
+    return names.empty() ? "none" : names;
 }
 
 // Millimetres of pixels at the screen's present dots per millimetre.
@@ -188,18 +201,19 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& name, c
     const RandrCrtc* crtc = output ? screen.Crtc(output->crtc) : nullptr;
     const RandrMode* current = crtc ? screen.Mode(crtc->mode) : nullptr;
     if (!current)
-        return Refused(DISP_CHANGE_FAILED);  // unknown output, or one that shows nothing
+        return Refused(DISP_CHANGE_FAILED, NoOutput(name));  // unknown output, or one that shows nothing
 
     const DisplayRequest request =
         DecodeRequest(settings, OrientationFor(crtc->rotation), current->width, current->height);
     if (request.result != DISP_CHANGE_SUCCESSFUL)
-        return Refused(request.result);
+        return Refused(request.result, OrientationBeyondRange(request));
     const std::uint16_t rotation = RandrRotationFor(request.orientation);
     if (!(crtc->rotations & rotation))
-        return Refused(DISP_CHANGE_BADMODE);
+        return Refused(DISP_CHANGE_BADMODE, "the output's CRTC offers only the rotations: " +
+                                                RotationNames(crtc->rotations & kRandrRotationMask));
     const RandrMode* chosen = ChosenMode(screen, *output, current->id, request);
     if (!chosen)
-        return Refused(DISP_CHANGE_BADMODE);
+        return Refused(DISP_CHANGE_BADMODE, NoModeFor(request));
 
     RandrChangePlan plan;
     plan.crtc.crtc = crtc->id;
@@ -210,18 +224,21 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& name, c
     plan.crtc.outputs = crtc->outputs;
     plan.nothingToDo = chosen->id == crtc->mode && plan.crtc.rotation == crtc->rotation;
     if (!FitScreen(screen, *crtc, *chosen, request.portrait, plan))
-        return Refused(DISP_CHANGE_BADMODE);
+        return Refused(DISP_CHANGE_BADMODE, "the layout with the output turned would exceed the largest screen, " +
+                                                std::to_string(screen.maxWidth) + "x" +
+                                                std::to_string(screen.maxHeight));
     return plan;
 }
 
-std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings)
+std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings,
+                         std::string* refusal)
 {
     return ReadPlanApply([&] { return server.Read(); },
                          [&](const RandrScreen& screen) { return PlanChange(screen, output, settings); },
                          [&](const RandrScreen& screen, const RandrChangePlan& plan, std::string*) {
                              return CarryOut(server, screen, plan);
                          },
-                         "The X server");
+                         "The X server", refusal);
 }
 
 }  // namespace orvane::platform::linuxplatform

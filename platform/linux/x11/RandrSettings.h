@@ -34,6 +34,7 @@ std::vector<DisplaySettings> ModeList(const RandrScreen& screen, const std::stri
 
 struct RandrChangePlan {
     std::int32_t result = DISP_CHANGE_SUCCESSFUL;  // a failure code: nothing is to be done
+    std::string why;                               // the refusal in words
     bool nothingToDo = false;
     RandrCrtcConfig crtc;
     std::int32_t screenWidth = 0;  // the screen size the new layout needs
@@ -53,7 +54,8 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& output,
 // screen fitted to the layout. Any refused step puts back what was changed.
 bool CarryOut(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan);
 
-// Reads the screen, plans the change and carries it out.
-std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings);
+// Reads the screen, plans the change and carries it out; refusal: why not.
+std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings,
+                         std::string* refusal = nullptr);
 
 }  // namespace orvane::platform::linuxplatform

@@ -24,7 +24,7 @@ X11Displays::X11Displays(RandrServer* server, std::string drmRoot)
 std::vector<X11Displays::Shown> X11Displays::ShownDisplays()
 {
     std::vector<Shown> shown;
-    const auto screen = ReadState();
+    const auto screen = Current();
     if (!screen)
         return shown;
     for (const auto& output : screen->outputs) {
