@@ -11,7 +11,7 @@ import subprocess
 import sys
 import time
 
-from harness.basics import check, wait_for
+from harness.basics import Failure, check, wait_for
 from harness.system import Session
 
 EMU, PRELOAD = sys.argv[1], sys.argv[2]
@@ -21,6 +21,14 @@ def emu(*args):
     out = subprocess.run([EMU] + [str(a) for a in args], capture_output=True, text=True, timeout=20)
     check(out.returncode == 0, "ddc-emu %s failed: %s" % (args, out.stderr))
     return out.stdout
+
+
+def picture(s):
+    """The tray's picture, None while the icon is not drawn yet."""
+    try:
+        return s.tray_picture()
+    except Failure:
+        return None
 
 
 def writes(state):
@@ -49,10 +57,10 @@ def main():
         p = s.start_orvane()
         wait_for(lambda: writes(state) == [(0xCA, 4)], 30, "0xCA = 4 at start")
         wait_for(s.tray_icon, 20, "the tray icon")
-        wait_for(lambda: s.tray_picture() == "landscape", 10, "the landscape picture in the tray")
+        wait_for(lambda: picture(s) == "landscape", 10, "the landscape picture in the tray")
 
         emu("set", state, 0, "0xAA", 2)
-        wait_for(lambda: s.tray_picture() == "cw90", 15, "the CW 90 picture in the tray")
+        wait_for(lambda: picture(s) == "cw90", 15, "the CW 90 picture in the tray")
         s.wait_log("Rotation refused: screen to orientation 1 (", timeout=15)
         time.sleep(6)  # two more ticks, each asking again
         log = s.log()
@@ -60,6 +68,7 @@ def main():
         check("DISP_CHANGE_BADMODE, the output's CRTC offers only the rotations: normal" in log,
               "the X server's answer is not in the log: %s" % log)
         check("Timer start" not in log, "debug lines at the default trace level")
+        print(next(line for line in log.splitlines() if "Rotation refused:" in line))
 
         s.click_menu(s.open_tray_menu(), -1)
         check(p.wait(20) == 0, "Orvane did not end with code 0")

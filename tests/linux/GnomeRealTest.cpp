@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "platform/linux/ddc/DdcMonitors.h"
+#include "platform/linux/gnome/DisplayConfigWatcher.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/RotationForwarding.h"
@@ -170,18 +171,12 @@ TEST_F(GnomeReal, WholePlatformChoosesTheServiceInAGnomeWaylandSession)
 
 TEST_F(GnomeReal, AfterTheCompositorRestartsTheTurnedMonitorIsTurnedAgain)
 {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-    qputenv("XDG_SESSION_TYPE", "wayland");
-    qputenv("WAYLAND_DISPLAY", "wayland-test");
-    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-    auto platform = CreateLinuxPlatform();
     std::vector<SystemNotice> notices;
-    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
-        qunsetenv(name);
+    DisplayConfigWatcher watcher(QDBusConnection(QStringLiteral("gnometest")),
+                                 [&](const SystemNotice& n) { notices.push_back(n); });
     DisplayInfo info;
-    platform->Display().EnumDisplayMonitors([&](DisplayHandle h) { return !platform->Display().GetMonitorInfo(h, info); });
-    ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 1080, 1920), CDS_UPDATEREGISTRY),
+    displays->EnumDisplayMonitors([&](DisplayHandle h) { return !displays->GetMonitorInfo(h, info); });
+    ASSERT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 1080, 1920), CDS_UPDATEREGISTRY),
               DISP_CHANGE_SUCCESSFUL);
     const auto transform = [&] {
         const auto state = service->Read();
@@ -196,7 +191,7 @@ TEST_F(GnomeReal, AfterTheCompositorRestartsTheTurnedMonitorIsTurnedAgain)
     // new compositor gives the monitor its stored orientation again.
     EXPECT_TRUE(orvane::test::WaitFor(
         [&] {
-            platform->Display().EnumDisplayMonitors([](DisplayHandle) { return true; });
+            displays->EnumDisplayMonitors([](DisplayHandle) { return true; });
             return transform() == 1;
         },
         30000));

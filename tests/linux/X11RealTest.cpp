@@ -127,6 +127,8 @@ TEST_F(X11Real, RefusedRotationLeavesTheScreenAsItWas)
     turn.pelsWidth = before.pelsHeight;
     turn.pelsHeight = before.pelsWidth;
     EXPECT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, turn, CDS_UPDATEREGISTRY), DISP_CHANGE_BADMODE);
+    // What the server offers, for the log.
+    EXPECT_EQ(displays->LastChangeRefusal(), "the output's CRTC offers only the rotations: normal");
 
     DisplaySettings after;
     ASSERT_TRUE(displays->EnumDisplaySettings(info.deviceName, ENUM_REGISTRY_SETTINGS, after));
@@ -140,7 +142,9 @@ TEST_F(X11Real, RefusedRotationLeavesTheScreenAsItWas)
 
     // The settings in force are no change at all.
     EXPECT_EQ(displays->ChangeDisplaySettingsEx(info.deviceName, before, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(displays->LastChangeRefusal(), "");
     EXPECT_EQ(displays->ChangeDisplaySettingsEx("no-such-output", turn, CDS_UPDATEREGISTRY), DISP_CHANGE_FAILED);
+    EXPECT_EQ(displays->LastChangeRefusal(), "no output no-such-output shows a picture");
 }
 
 TEST_F(X11Real, MonitorWithoutDdcIsListedButNotActive)

@@ -48,6 +48,7 @@ def no_tray_host():
         wait_for(lambda: "Orvane is running without an icon | This desktop has no notification area" in
                  read_text(said), 10, "the desktop notification")
         check(read_text(said).count("Orvane is running without an icon") == 1, "told more than once")
+        check("To end it meanwhile, run: pkill -TERM -ix orvane" in read_text(said), "not told how to end it")
         check(s.tray_icon() is None, "an icon without a tray host")
         s.start_tray_host()
         wait_for(s.tray_icon, 20, "the tray icon once the tray host runs")
