@@ -31,7 +31,7 @@ grep -q "Not on the list of supported models: ORV1234. To have such a monitor fo
 # A monitor that does not turn is not added.
 session "$ORVANE_STAGE_DIR/orvane-probe" --enrol --yes --time-limit 3 >"$work/refused.txt" 2>&1 &&
   { echo "FAIL: enrolled without a turn"; cat "$work/refused.txt"; finish 1; }
-grep -q "No turn seen within 3 s on .*(model ORV1234): not added" "$work/refused.txt" ||
+grep -q "No turn seen within 3 s from .*(model ORV1234): not added" "$work/refused.txt" ||
   { echo "FAIL: no clear refusal"; cat "$work/refused.txt"; finish 1; }
 [ ! -e "$settings" ] || { echo "FAIL: settings written without a turn"; cat "$settings"; finish 1; }
 

@@ -105,6 +105,9 @@ for f in "${expected[@]}"; do [ -e "$root$f" ] || fail "$f not installed"; done
 version=$("$root/usr/bin/orvane" --version) || fail "orvane --version failed"
 [ "$version" = "Orvane $version_expected" ] || fail "orvane --version printed \"$version\""
 grep -q -- '--version' <<<"$("$root/usr/bin/orvane" --help)" || fail "orvane --help lists no --version"
+# The probe names the settings files the installed Orvane reads.
+grep -qx "    $root/usr/lib/orvane/RunInfo.ini" <<<"$("$root/usr/bin/orvane-probe" 2>/dev/null)" ||
+  fail "orvane-probe does not name $root/usr/lib/orvane/RunInfo.ini"
 for tool in "$root/usr/lib/orvane/Kestrun" "$root/usr/bin/orvane-probe" "$root/usr/bin/orvane-sim"; do
   grep -qF "$version_expected" <<<"$("$tool" --version)" || fail "$tool --version"
   "$tool" --help >/dev/null || fail "$tool --help"

@@ -220,7 +220,7 @@ TEST(ExtraModelsTest, EnrolmentAddsOnlyAModelSeenToTurnAndOnlyWhenTheUserSaysSo)
         EnrolRun run;  // no turn within the time limit
         EXPECT_EQ(run.Run(0, "y"), 1);
         EXPECT_TRUE(run.asked.isEmpty());
-        EXPECT_TRUE(run.Output().contains("No turn seen within 1 s on Monitor 2: Model foreign on D2 (model "
+        EXPECT_TRUE(run.Output().contains("No turn seen within 1 s from Monitor 2: Model foreign on D2 (model "
                                           "ORV1234): not added."))
             << qPrintable(run.Output());
         EXPECT_FALSE(QFile::exists(run.settings));

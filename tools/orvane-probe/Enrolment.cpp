@@ -129,10 +129,12 @@ int RunEnrolment(platform::Platform& platform, VcpAccess& vcp, const MonitorInve
         }
     }
     for (const Watched& entry : watched) {
-        if (!entry.done)
-            io.print("No turn seen within " + QString::number(seconds) + " s on " + Named(entry.monitor) +
-                     ": not added. A monitor that does not report a turn may have no pivot sensor, and following it "
-                     "would undo every rotation made by hand. Run orvane-probe --enrol again to retry.");
+        if (entry.done)
+            continue;
+        const QString seen = entry.first ? "No turn seen within " : "No orientation reading (VCP 0xAA) within ";
+        io.print(seen + QString::number(seconds) + " s from " + Named(entry.monitor) +
+                 ": not added. A monitor that does not report a turn may have no pivot sensor, and following it "
+                 "would undo every rotation made by hand. Run orvane-probe --enrol again to retry.");
     }
     if (added > 0)
         io.print("Orvane reads its settings when it starts: start it (again) to follow the added models.");

@@ -114,9 +114,9 @@ ProbeResult ProbeMonitors(platform::Platform& platform, const MonitorInventory& 
             << missingModels.join(",") << "\n";
     if (!missingModels.isEmpty())
         out << "To add a model only once it has shown that it reports its orientation, run orvane-probe --enrol and "
-               "pivot the monitor.\n"
-            << "Settings files, the first holding a key wins (models are taken from both):\n    "
-            << SettingsFilePaths(programDir).join("\n    ") << "\n";
+               "pivot the monitor.\n";
+    out << "Settings files Orvane reads, the first holding a key wins (models are taken from both):\n    "
+        << SettingsFilePaths(programDir).join("\n    ") << "\n";
     if (result.supported == 0)
         for (const QString& line : MissingPieces(platform.MonitorConfig().AccessReport(), inventory))
             out << "Missing: " << line << "\n";

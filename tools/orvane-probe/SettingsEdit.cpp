@@ -177,6 +177,7 @@ SettingsEdit AddModelsToSettingsFile(const QString& givenPath, const std::vector
         staged.setPermissions(QFile::permissions(path));
     else
         staged.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    staged.close();  // Windows renames no open file
     if (!platform::host::ReplaceWithStaged(staged.fileName(), path)) {
         edit.error = "cannot replace " + path;
         return edit;

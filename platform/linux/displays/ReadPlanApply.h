@@ -43,25 +43,25 @@ inline bool SettingsAt(std::int32_t modeIndex, const std::function<std::optional
 template <typename Read, typename Plan, typename Apply>
 std::int32_t ReadPlanApply(Read read, Plan plan, Apply apply, const char* who, std::string* refusal = nullptr)
 {
-    const auto refuse = [&](std::int32_t code, const std::string& why) {
+    const auto answer = [&](std::int32_t code, const std::string& why) {
         if (refusal)
             *refusal = why;
         return code;
     };
     const auto state = read();
     if (!state)
-        return refuse(DISP_CHANGE_FAILED, std::string(who) + " did not answer");
+        return answer(DISP_CHANGE_FAILED, std::string(who) + " did not answer");
     const auto planned = plan(*state);
     if (planned.result != DISP_CHANGE_SUCCESSFUL)
-        return refuse(planned.result, planned.why);
+        return answer(planned.result, planned.why);
     if (planned.nothingToDo)
-        return refuse(DISP_CHANGE_SUCCESSFUL, {});
+        return answer(DISP_CHANGE_SUCCESSFUL, {});
     std::string why;
     if (apply(*state, planned, &why))
-        return refuse(DISP_CHANGE_SUCCESSFUL, {});
+        return answer(DISP_CHANGE_SUCCESSFUL, {});
     if (!why.empty())
         qDebug().noquote() << who << "refused the change:" << QString::fromStdString(why);
-    return refuse(DISP_CHANGE_FAILED, why.empty() ? std::string(who) + " refused the change" : why);
+    return answer(DISP_CHANGE_FAILED, why.empty() ? std::string(who) + " refused the change" : why);
 }
 
 // A backend whose state (State: RandrScreen, MutterState, WaylandLayout) is
