@@ -25,6 +25,9 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
+# A compiler cache may hand back an object compiled from another place with
+# the same code but other paths in its debug information.
+export CCACHE_DISABLE=1
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 # CMake takes no CPPFLAGS: the preprocessor flags go with the compiler's.
 # dpkg-buildflags maps the folder it runs in; the build folder may lie
