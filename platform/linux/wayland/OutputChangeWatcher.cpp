@@ -30,9 +30,19 @@ OutputChangeWatcher::OutputChangeWatcher(std::function<void(const SystemNotice&)
 
 OutputChangeWatcher::~OutputChangeWatcher() = default;
 
+void OutputChangeWatcher::StopListening()
+{
+    // It may be the notifier whose signal is being handled.
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+}
+
 void OutputChangeWatcher::Listen()
 {
-    delete m_notifier;
+    StopListening();
     m_notifier = new QSocketNotifier(m_link->Current()->Connection().Fd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &OutputChangeWatcher::OnReadable);
     m_listening = m_link->Generation();
@@ -47,8 +57,7 @@ void OutputChangeWatcher::OnReadable()
     }
     const std::uint64_t before = outputs ? outputs->Updates() : 0;
     if (!outputs || !outputs->Connection().DispatchAvailable()) {
-        delete m_notifier;
-        m_notifier = nullptr;
+        StopListening();
         m_retry->start();
         return;
     }

@@ -34,6 +34,7 @@ private slots:
 
 private:
     void Listen();
+    void StopListening();
 
     std::function<void(const SystemNotice&)> m_sink;
     std::unique_ptr<CompositorLink> m_link;
