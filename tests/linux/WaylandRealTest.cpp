@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -285,7 +286,10 @@ TEST_P(WaylandReal, AMonitorPluggedInWhileOrvaneRunsIsFollowed)
     emulation.Monitor(1).present = 0;
 
     const QString work = orvane::test::MakeScratchDir("plug");
+    // Debug lines for the count check's own line.
+    orvane::test::WriteFile(work + "/orvane/RunInfo.ini", "[TraceSet]\nTraceLevel=4\n");
     QProcessEnvironment environment = compositor->SessionEnvironment();
+    environment.insert("XDG_CONFIG_HOME", work);
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("ORVANE_AUTO_CONFIRM", "1");
     environment.insert("LD_PRELOAD", preload);
@@ -304,6 +308,8 @@ TEST_P(WaylandReal, AMonitorPluggedInWhileOrvaneRunsIsFollowed)
     emulation.SetValue(1, 0xAA, 2);
     EXPECT_TRUE(orvane::test::WaitFor([&] { return Shown("HEADLESS-3").transform == 1; }, 30000))
         << log().toStdString();
+    const QString programLog = QString::fromUtf8(orvane::test::ReadFile(QDir::tempPath() + "/Orvane_log.txt"));
+    EXPECT_TRUE(programLog.contains("not equal m_TotalMonitor 1")) << "not the count check: " << programLog.toStdString();
     EXPECT_EQ(Shown(first).transform, 0) << "the first monitor stands as it stood";
     orvane::test::StopProcess(orvane);
     const auto writes = emulation.Writes(1);
