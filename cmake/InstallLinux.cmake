@@ -129,6 +129,11 @@ install(DIRECTORY "${_stage}/icon/" DESTINATION icon COMPONENT folder EXCLUDE_FR
         FILES_MATCHING PATTERN "*.png")
 install(FILES "${_stage}/RunInfo.ini.example" "${PROJECT_SOURCE_DIR}/LICENSE"
         DESTINATION . COMPONENT folder EXCLUDE_FROM_ALL)
+# Built with update keys: the accepted-sequence record Renovo starts from.
+if(ORVANE_WITH_UPDATER AND ORVANE_UPDATE_PUBLIC_KEY)
+  install(FILES "${_stage}/UpdateSequence" DESTINATION . COMPONENT folder EXCLUDE_FROM_ALL)
+  install(FILES "${_stage}/UpdateSequence" DESTINATION "${ORVANE_PKGDIR}" COMPONENT orvane)
+endif()
 install(FILES "${_stage}/icon/icon_64.png" DESTINATION share/icons/hicolor/64x64/apps
         RENAME orvane.png COMPONENT folder EXCLUDE_FROM_ALL)
 

@@ -15,6 +15,10 @@ set(_orvane_stage "${CMAKE_BINARY_DIR}/stage")
 install(TARGETS Orvane Renovo Kestrun RUNTIME DESTINATION .)
 install(DIRECTORY "${_orvane_stage}/icon/" DESTINATION icon FILES_MATCHING PATTERN "*.png")
 install(FILES "${_orvane_stage}/RunInfo.ini.example" DESTINATION .)
+# Built with update keys: the accepted-sequence record Renovo starts from.
+if(ORVANE_UPDATE_PUBLIC_KEY)
+  install(FILES "${_orvane_stage}/UpdateSequence" DESTINATION .)
+endif()
 
 # Qt is linked statically under the LGPL version 3: its text (which builds on
 # the GPL version 3), where Qt's source comes from and how to relink.

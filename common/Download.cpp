@@ -2,16 +2,19 @@
 
 #include <QDebug>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
-#include <QSaveFile>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
-#include <limits>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
+
+#include "common/CheckedFile.h"
+#include "common/HttpAnswer.h"
+#include "platform/host/HostHttp.h"
 
 namespace orvane {
 
@@ -44,44 +47,138 @@ qint64 DownloadTimeLimitMs(qint64 bytes)
 
 namespace {
 
-// Why the transfer was given up before it finished.
-enum class Cutoff { None, Stalled, TooSlow, TooLarge };
-
-struct ReplyDeleter {
-    void operator()(QNetworkReply* reply) const
-    {
-        // The slots connected to it capture locals that are already gone.
-        reply->disconnect();
-        if (reply->isRunning())
-            reply->abort();
-        delete reply;
-    }
-};
-
-// Why a finished reply is not a complete download, or empty when it is.
-QString TransferProblem(QNetworkReply& reply, qint64 received, Cutoff cutoff, qint64 timeLimitMs, qint64 maxBytes,
-                        bool cancelled)
+qint64 NowMs()
 {
-    if (cancelled)
-        return QStringLiteral("download cancelled");
-    if (cutoff == Cutoff::Stalled)
-        return QStringLiteral("no data for %1 ms").arg(DownloadStallLimitMs());
-    if (cutoff == Cutoff::TooSlow)
-        return QStringLiteral("not complete after %1 ms").arg(timeLimitMs);
-    if (cutoff == Cutoff::TooLarge)
-        return QStringLiteral("larger than the limit of %1 bytes").arg(maxBytes);
-    if (!reply.isFinished())
-        return QStringLiteral("download interrupted");
-    if (reply.error() != QNetworkReply::NoError)
-        return reply.errorString();
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && status.toInt() != 200)
-        return QStringLiteral("HTTP status %1").arg(status.toInt());
-    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() != received)
-        return QStringLiteral("received %1 of %2 bytes").arg(received).arg(length.toLongLong());
-    return {};
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
+
+// How long a worker told to stop may take before it is left behind.
+constexpr qint64 kAbandonAfterMs = 2000;
+
+// Why the transfer was given up from outside the answer itself.
+enum Cutoff : int { kNone, kCancelled, kStalled, kTooSlow };
+
+// One download, run on a worker thread: the exchange streams through the
+// answer's rules into a new file beside the target, which replaces the
+// target only when everything arrived and was written. The calling thread
+// only waits; KeepGoing (and Cancel) may come from any thread.
+class DownloadJob : public platform::host::HttpReceiver {
+public:
+    DownloadJob(QString url, QString localPath, qint64 maxBytes)
+        : m_url(std::move(url)), m_localPath(std::move(localPath)), m_maxBytes(maxBytes), m_answer(maxBytes),
+          m_stallMs(DownloadStallLimitMs()), m_startMs(NowMs()), m_lastDataMs(m_startMs),
+          m_timeLimitMs(DownloadTimeLimitMs(maxBytes))
+    {
+    }
+
+    void Run()
+    {
+        std::string transportProblem;
+        const QUrl url(m_url, QUrl::TolerantMode);
+        platform::host::HttpEnd end = platform::host::HttpEnd::Failed;
+        if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+            transportProblem = "not an http address";
+        else
+            end = platform::host::HttpGet(url.toEncoded().toStdString(), {IdentityRequestHeader()}, *this,
+                                          transportProblem);
+        m_problem = m_cutoff == kNone ? QString() : CutoffProblem();
+        if (m_problem.isEmpty() && !m_answer.Problem().isEmpty())
+            m_problem = m_answer.Problem();
+        if (m_problem.isEmpty() && !m_file.Problem().isEmpty())
+            m_problem = m_file.Problem();
+        if (m_problem.isEmpty() && end != platform::host::HttpEnd::Complete)
+            m_problem = transportProblem.empty() ? QStringLiteral("download interrupted")
+                                                 : QString::fromStdString(transportProblem);
+        if (m_problem.isEmpty() && !m_answer.Complete())
+            m_problem = m_answer.Problem();
+        // An empty body still makes (and empties) the file.
+        if (m_problem.isEmpty() && !m_fileOpen && !(m_fileOpen = m_file.CreateBeside(m_localPath)))
+            m_problem = m_file.Problem();
+        if (m_problem.isEmpty() && !m_file.CommitTo(m_localPath))
+            m_problem = m_file.Problem();
+        if (!m_problem.isEmpty())
+            m_file.Discard();
+        m_done = true;
+    }
+
+    void Cancel() { m_cancelled = true; }
+    bool Done() const { return m_done; }
+    QString Problem() const { return m_problem; }
+
+    bool Status(int code) override
+    {
+        Touch();
+        return m_answer.Status(code) && KeepGoing();
+    }
+
+    bool HeaderLine(const std::string& line) override
+    {
+        Touch();
+        if (!m_answer.HeaderLine(QByteArray::fromStdString(line)))
+            return false;
+        // A smaller announced body earns a shorter limit, counted from the start.
+        if (m_answer.AnnouncedLength() >= 0)
+            m_timeLimitMs = qMin<qint64>(m_timeLimitMs, DownloadTimeLimitMs(m_answer.AnnouncedLength()));
+        return KeepGoing();
+    }
+
+    bool Body(const char* data, std::size_t size) override
+    {
+        Touch();
+        if (m_cutoff != kNone || !m_answer.Body(static_cast<qint64>(size)))
+            return false;
+        if (!m_fileOpen && !(m_fileOpen = m_file.CreateBeside(m_localPath)))
+            return false;
+        return m_file.Write(data, static_cast<qint64>(size)) && KeepGoing();
+    }
+
+    bool KeepGoing() override
+    {
+        const qint64 now = NowMs();
+        if (m_cancelled)
+            CutOff(kCancelled);
+        else if (now - m_lastDataMs >= m_stallMs)
+            CutOff(kStalled);
+        else if (now - m_startMs >= m_timeLimitMs)
+            CutOff(kTooSlow);
+        return m_cutoff == kNone;
+    }
+
+    QString CutoffProblem() const
+    {
+        switch (m_cutoff) {
+        case kCancelled: return QStringLiteral("download cancelled");
+        case kStalled: return QStringLiteral("no data for %1 ms").arg(m_stallMs);
+        case kTooSlow: return QStringLiteral("not complete after %1 ms").arg(m_timeLimitMs.load());
+        default: return QStringLiteral("download cancelled");
+        }
+    }
+
+private:
+    void Touch() { m_lastDataMs = NowMs(); }
+    void CutOff(Cutoff why)
+    {
+        int none = kNone;
+        m_cutoff.compare_exchange_strong(none, why);
+    }
+
+    const QString m_url;
+    const QString m_localPath;
+    const qint64 m_maxBytes;
+    HttpAnswer m_answer;
+    CheckedFile m_file;
+    bool m_fileOpen = false;
+    QString m_problem;
+    const qint64 m_stallMs;
+    const qint64 m_startMs;
+    std::atomic<qint64> m_lastDataMs;
+    std::atomic<qint64> m_timeLimitMs;
+    std::atomic<int> m_cutoff{kNone};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_done{false};
+};
 
 }  // namespace
 
@@ -92,119 +189,52 @@ bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
         return false;
     }
 
+    // The exchange runs on a worker; this thread turns its event loop until
+    // the worker is done, so timers (the tray program's polling) and the
+    // windows stay live however the server behaves.
+    const auto job = std::make_shared<DownloadJob>(url, localPath, maxBytes);
+    std::thread worker([job]() { job->Run(); });
     QEventLoop loop;
-    QNetworkAccessManager manager;
-    // A plain GET: a redirect could lead anywhere, on any host and port.
-    manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager.get(request));
-    // Bounded read-ahead: a large file streams through instead of piling up
-    // in the reply while it is written out.
-    reply->setReadBufferSize(1024 * 1024);
-
-    // The body goes to a staged file beside the target; only commit() puts it
-    // in place, so a failed transfer never touches an existing file.
-    QSaveFile file(localPath);
-    file.setDirectWriteFallback(false);
-    bool fileOpen = false;
-    QString writeProblem;
-    qint64 received = 0;
-    Cutoff cutoff = Cutoff::None;
-    auto cutOff = [&](Cutoff why) {
-        if (cutoff == Cutoff::None)
-            cutoff = why;
-        reply->abort();
-    };
-
-    QTimer stallTimer;
-    stallTimer.setSingleShot(true);
-    stallTimer.setInterval(DownloadStallLimitMs());
-    QTimer overallTimer;
-    overallTimer.setSingleShot(true);
-    qint64 timeLimitMs = DownloadTimeLimitMs(maxBytes);
-    overallTimer.setInterval(static_cast<int>(qMin<qint64>(timeLimitMs, std::numeric_limits<int>::max())));
-
-    auto drain = [&]() {
-        if (!reply->isOpen() || !writeProblem.isEmpty() || cutoff != Cutoff::None)
-            return;  // aborted
-        const QByteArray chunk = reply->readAll();
-        if (chunk.isEmpty())
-            return;
-        received += chunk.size();
-        if (received > maxBytes) {
-            cutOff(Cutoff::TooLarge);
-            return;
-        }
-        if (!fileOpen) {
-            fileOpen = file.open(QIODevice::WriteOnly);
-            if (!fileOpen)
-                writeProblem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
-        }
-        if (fileOpen && file.write(chunk) != chunk.size())
-            writeProblem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
-        // Nowhere to put the rest: no reason to fetch it.
-        if (!writeProblem.isEmpty())
-            reply->abort();
-    };
-
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&]() {
-        stallTimer.start();
-        drain();
+    QTimer poll;
+    QElapsedTimer sinceCutoff;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&]() {
+        if (job->Done())
+            loop.quit();
+        else if (!job->KeepGoing() && !sinceCutoff.isValid())
+            sinceCutoff.start();
+        else if (sinceCutoff.isValid() && sinceCutoff.elapsed() > kAbandonAfterMs)
+            loop.quit();
     });
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &stallTimer,
-                     [&stallTimer]() { stallTimer.start(); });
-    QObject::connect(&stallTimer, &QTimer::timeout, &loop, [&]() { cutOff(Cutoff::Stalled); });
-    QObject::connect(&overallTimer, &QTimer::timeout, &loop, [&]() { cutOff(Cutoff::TooSlow); });
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&]() {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (!length.isValid())
-            return;
-        if (length.toLongLong() > maxBytes) {
-            cutOff(Cutoff::TooLarge);
-            return;
-        }
-        // A smaller announced body earns a shorter limit, counted from the start.
-        const qint64 elapsed = timeLimitMs - overallTimer.remainingTime();
-        timeLimitMs = DownloadTimeLimitMs(length.toLongLong());
-        overallTimer.start(static_cast<int>(qMax<qint64>(timeLimitMs - elapsed, 0)));
-    });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QPointer<DownloadCancel> cancelGuard(cancel);
     if (cancel)
-        QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&]() { reply->abort(); });
-
-    stallTimer.start();
-    overallTimer.start();
-    if (!reply->isFinished())
-        loop.exec();
-    stallTimer.stop();
-    overallTimer.stop();
-    if (reply->isFinished())
-        drain();
-
-    // The loop also ends when the application quits underneath it; a reply
-    // that has not finished then is a cut-short download.
-    const bool cancelled = cancelGuard && cancelGuard->IsCancelled();
-    QString problem = writeProblem.isEmpty()
-        ? TransferProblem(*reply, received, cutoff, timeLimitMs, maxBytes, cancelled)
-        : writeProblem;
+        QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&job]() { job->Cancel(); });
+    poll.start(20);
+    loop.exec();
+    poll.stop();
+    // The loop also ends when the application quits underneath it; a
+    // transfer still running then is cut short.
+    if (!job->Done()) {
+        job->Cancel();
+        QElapsedTimer grace;
+        grace.start();
+        while (!job->Done() && grace.elapsed() < kAbandonAfterMs)
+            QThread::msleep(10);
+    }
+    QString problem;
+    if (job->Done()) {
+        worker.join();
+        problem = job->Problem();
+    } else {
+        // An HTTP client that does not return when told to stop (WinHTTP
+        // under Wine, blocked in a read) is left to finish on its own; it
+        // removes what it wrote when it does.
+        worker.detach();
+        problem = job->CutoffProblem();
+    }
     if (problem.isEmpty()) {
         qDebug() << "Download...";
-        if (!fileOpen) {
-            // An empty body: the file is still created (and emptied).
-            fileOpen = file.open(QIODevice::WriteOnly);
-            if (!fileOpen)
-                problem = QStringLiteral("cannot create \"%1\": %2").arg(localPath, file.errorString());
-        }
-        if (problem.isEmpty() && !file.commit())
-            problem = QStringLiteral("cannot write \"%1\": %2").arg(localPath, file.errorString());
-        if (problem.isEmpty()) {
-            qDebug() << "ok";
-            return true;
-        }
+        qDebug() << "ok";
+        return true;
     }
-    if (fileOpen)
-        file.cancelWriting();
     qDebug() << "Failure" << problem;
     return false;
 }

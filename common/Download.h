@@ -1,5 +1,6 @@
 // HTTP download of one URL into one local file. Blocks the caller while the
-// calling thread's events keep being processed.
+// calling thread's events keep being processed; the exchange itself runs on
+// a worker thread through the OS's HTTP client.
 #pragma once
 
 #include <QObject>
@@ -36,15 +37,18 @@ qint64 DownloadMinRate();
 // now and then never trips the stall rule but runs into this one.
 qint64 DownloadTimeLimitMs(qint64 bytes);
 
-// GET url and store the body at localPath. True only when the answer itself
-// has status 200 (redirects are not followed), the whole body arrived (as
-// long as Content-Length said, when given), it is no longer than maxBytes and
-// it was written completely. A Content-Length above maxBytes is refused before
-// the body is read, a body that grows past it is cut off, and a transfer that
-// outlasts DownloadTimeLimitMs is given up. The file at localPath is replaced in one
-// step on success and left as it was on failure; the body is streamed to disk
-// and never held in memory as a whole. Logs "Download..." and "ok", or
-// "Failure" with the reason.
+// GET url (asking for the body as stored: no content coding) and store the
+// body at localPath. True only when the answer has status 200 (redirects are
+// not followed, cookies neither kept nor sent), no content or transfer
+// coding beyond chunked framing, a head within kMaxHeaderLines and
+// kMaxHeaderBytes, the whole body arrived (as long as Content-Length said,
+// when given), it is no longer than maxBytes and every byte of it is on disk.
+// A Content-Length above maxBytes is refused from the head, a body that grows
+// past it is cut off, a transfer without data for DownloadStallLimitMs or
+// running past DownloadTimeLimitMs is given up. The body streams through a
+// new file beside the target that replaces localPath in one step on success;
+// on failure localPath is left as it was and nothing else remains. Logs
+// "Download..." and "ok", or "Failure" with the reason.
 bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
                   DownloadCancel* cancel = nullptr);
 

@@ -17,6 +17,27 @@ namespace {
 
 LogFlavor g_flavor = LogFlavor::Orvane;
 
+// One message is one line of the file, whatever it carries: every character
+// a reader may take for a line end is written as an escape.
+QString OneLine(const QString& message)
+{
+    QString line;
+    line.reserve(message.size());
+    for (const QChar c : message) {
+        switch (c.unicode()) {
+        case '\n': line += QLatin1String("\\n"); break;
+        case '\r': line += QLatin1String("\\r"); break;
+        case 0x0B:
+        case 0x0C:
+        case 0x85:
+        case 0x2028:
+        case 0x2029: line += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')); break;
+        default: line += c;
+        }
+    }
+    return line;
+}
+
 int Threshold(QtMsgType type)
 {
     switch (type) {
@@ -44,9 +65,9 @@ QString LogFilePath(LogFlavor flavor)
 
 void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    const QByteArray text = message.toUtf8();
     if (!g_pLogFile || !PassesTraceLevel(type, g_nTraceLevel))
         return;
+    const QByteArray text = OneLine(message).toUtf8();
     const QByteArray time = QTime::currentTime().toString("hh:mm:ss:zzz").toLocal8Bit();
     // One formatted print per line: the stream's own lock keeps lines from
     // worker threads whole.

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include "common/UpdaterFiles.h"
+
 namespace orvane {
 
 QString InstalledPath(const ManifestEntry& entry, const QString& installDir)
@@ -89,6 +91,11 @@ QString EntryProblem(const ManifestEntry& entry)
         return QStringLiteral("packed name \"%1\" is not a plain name").arg(entry.packedName);
     if (!entry.subDir.isEmpty() && !(entry.subDir.startsWith('/') && IsPlainName(entry.subDir.mid(1))))
         return QStringLiteral("folder \"%1\" is not \"/\" and one plain name").arg(entry.subDir);
+    // The user's settings and the updater's own records are no release's files.
+    if (IsUpdaterStateName(entry.file))
+        return QStringLiteral("file name \"%1\" is one of the updater's own").arg(entry.file);
+    if (IsUpdaterStateName(entry.packedName))
+        return QStringLiteral("packed name \"%1\" is one of the updater's own").arg(entry.packedName);
     return {};
 }
 

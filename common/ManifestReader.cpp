@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QXmlStreamReader>
 
@@ -124,6 +125,25 @@ QString Parse(QXmlStreamReader& xml, QList<ManifestEntry>& entries)
     return {};
 }
 
+// Why the entries together ask for more than one update may bring, or empty.
+QString TotalsProblem(const QList<ManifestEntry>& entries)
+{
+    qint64 declared = 0;
+    QHash<QString, int> sharing;
+    for (const ManifestEntry& entry : entries) {
+        if (entry.packedName.isEmpty())
+            continue;
+        declared += qMax<qint64>(ParseFileSize(entry.fileSize), 0);
+        if (declared > kMaxDeclaredTotal)
+            return QStringLiteral("the files add up to more than %1 bytes").arg(kMaxDeclaredTotal);
+        if (++sharing[entry.packedName.toLower()] > kMaxEntriesPerPackedFile)
+            return QStringLiteral("more than %1 entries name the packed file \"%2\"")
+                .arg(kMaxEntriesPerPackedFile)
+                .arg(entry.packedName);
+    }
+    return {};
+}
+
 }  // namespace
 
 ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<ManifestEntry>& entries)
@@ -152,6 +172,12 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
         qDebug() << "Manifest not readable:" << problem;
         entries.clear();
         return ManifestRead::ParseError;
+    }
+    problem = TotalsProblem(entries);
+    if (!problem.isEmpty()) {
+        qDebug() << "Refused manifest:" << problem;
+        entries.clear();
+        return ManifestRead::Refused;
     }
     return ManifestRead::Ok;
 }

@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include "common/UpdateTrust.h"
+
 namespace orvane {
 
 namespace {
@@ -61,6 +63,18 @@ bool NeedsUpdate(const ManifestEntry& entry, const QString& installDir, const Ve
     return info.size() != static_cast<qint64>(ParseFileSize(entry.fileSize));
 }
 
+bool IsOlderThanInstalled(const ManifestEntry& entry, const QString& installDir, const VersionReader& readVersion)
+{
+    const QString installed = InstalledPath(entry, installDir);
+    const QFileInfo info(installed);
+    if (!info.exists())
+        return false;
+    if (!entry.fileVersion.isEmpty())
+        return VersionParts(entry.fileVersion) < VersionParts(readVersion(installed));
+    const QDateTime listed = ParseFileDate(entry.fileDate);
+    return listed.isValid() && info.lastModified() > listed;
+}
+
 void LogUpdateDecision(const QString& installedPath, bool needsUpdate)
 {
     qDebug() << installedPath << "  " << needsUpdate;
@@ -95,7 +109,15 @@ EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, c
     }
     CreateEntryFolders(entry, installDir, workDir);
     qDebug() << ParseFileDate(entry.fileDate);
-    return NeedsUpdate(entry, installDir, readVersion) ? EntryVerdict::OutOfDate : EntryVerdict::UpToDate;
+    if (!NeedsUpdate(entry, installDir, readVersion))
+        return EntryVerdict::UpToDate;
+    // The component-wise rule would take installed 2.0 for older than 1.5;
+    // a signed site's file never goes back to an older one.
+    if (SignedUpdatesRequired() && IsOlderThanInstalled(entry, installDir, readVersion)) {
+        qDebug() << "Kept the installed file, newer than the manifest's:" << InstalledPath(entry, installDir);
+        return EntryVerdict::UpToDate;
+    }
+    return EntryVerdict::OutOfDate;
 }
 
 }  // namespace orvane

@@ -21,6 +21,11 @@ int CompareVersion(const QString& manifestVersion, const QString& installedVersi
 // leaves the decision to the size.
 bool NeedsUpdate(const ManifestEntry& entry, const QString& installDir, const VersionReader& readVersion);
 
+// Whether the manifest's file is older than the installed one, compared in
+// order of significance (major first) when a version is listed, else by the
+// date. A missing installed file is never newer.
+bool IsOlderThanInstalled(const ManifestEntry& entry, const QString& installDir, const VersionReader& readVersion);
+
 // The decision line: "<installed path in quotes>" "  " true|false.
 void LogUpdateDecision(const QString& installedPath, bool needsUpdate);
 
@@ -36,8 +41,10 @@ QString LinkOnPath(const ManifestEntry& entry, const QString& installDir, const 
 enum class EntryVerdict { UpToDate, OutOfDate, Refused };
 
 // The walk's step for one entry: refuses (and logs) an unsafe entry, or one
-// whose place passes through a link, before anything is created for it; otherwise creates its folders, logs its parsed
-// date and applies NeedsUpdate.
+// whose place passes through a link, before anything is created for it;
+// otherwise creates its folders, logs its parsed date and applies
+// NeedsUpdate. A build that takes only signed sites keeps an installed file
+// newer than the manifest's (IsOlderThanInstalled).
 EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir,
                         const VersionReader& readVersion);
 

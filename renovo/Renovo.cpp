@@ -19,9 +19,9 @@
 #include "common/NeedsUpdate.h"
 #include "common/UpdateTrust.h"
 #include "common/UserPrompts.h"
-#include "renovo/FileTime.h"
-#include "renovo/ReplaceFile.h"
-#include "renovo/UnpackFile.h"
+#include "renovo/FileSwap.h"
+#include "renovo/Staging.h"
+#include "renovo/UpdatePlan.h"
 
 namespace orvane {
 
@@ -34,6 +34,18 @@ void RemoveIfExists(const QString& path)
 {
     if (QFile::exists(path))
         QFile::remove(path);
+}
+
+// Why a planned file's places are unsafe to write to now (a folder or file
+// on the way is a link, which could lead anywhere), or empty.
+QString LinkOnPlace(const PlannedFile& file)
+{
+    for (const QString& place : {QFileInfo(file.installed).path(), file.installed, file.staged,
+                                 QFileInfo(file.packed).path(), file.packed}) {
+        if (QFileInfo(place).isSymLink())
+            return QStringLiteral("\"%1\" is a link").arg(place);
+    }
+    return {};
 }
 
 }  // namespace
@@ -74,6 +86,12 @@ void Renovo::reject()
         m_pCancel->Cancel();
         return;
     }
+    // The program ended for the update; a run that stopped early must not
+    // leave the user without it.
+    if (m_bStopped) {
+        m_bStopped = false;
+        RestartProgram();
+    }
     QDialog::reject();
 }
 
@@ -104,15 +122,22 @@ void Renovo::slotUpdate()
         Refuse();
         return;
     }
-    RemoveStagedLeftovers(InstallDir());
+    const QString installDir = InstallDir();
+    // First what a run cut off in the middle of its swap left: the old
+    // release comes back whole before anything else is looked at.
+    const int undone = FileSwap(installDir).UndoInterrupted();
+    if (undone != 0)
+        qDebug() << "Interrupted update undone:" << (undone < 0 ? QStringLiteral("journal unreadable, kept files put back")
+                                                                 : QString::number(undone) + " files put back");
+    RemoveStagedLeftovers(installDir);
     const QString localManifest = workDir + "/" + m_strManifestName;
     // A copy left by an earlier check must not stand in for a failed download.
     RemoveIfExists(localManifest);
     DownloadFile(m_strSiteUrl + m_strManifestName, localManifest, kMaxManifestSize, m_pCancel);
     if (SignedUpdatesRequired() && QFileInfo::exists(localManifest)) {
         qint64 sequence = -1;
-        const QString problem = FetchAndCheckSignature(m_strSiteUrl + m_strManifestName, localManifest, InstallDir(),
-                                                       &sequence, m_pCancel);
+        const QString problem =
+            FetchAndCheckSignature(m_strSiteUrl, m_strManifestName, localManifest, installDir, &sequence, m_pCancel);
         if (!problem.isEmpty()) {
             qDebug() << "Refused manifest:" << problem;
             RemoveIfExists(localManifest);
@@ -121,13 +146,24 @@ void Renovo::slotUpdate()
         }
         // Kept before anything is installed: no older manifest is taken
         // from now on, even when this run is cut short.
-        if (!WriteAcceptedSequence(InstallDir(), sequence))
-            qDebug() << "Cannot keep the accepted sequence" << sequence;
+        if (!WriteAcceptedSequence(installDir, sequence)) {
+            qDebug() << "Refused manifest: the accepted sequence" << sequence << "cannot be kept";
+            RemoveIfExists(localManifest);
+            Refuse();
+            return;
+        }
     }
 
     QList<ManifestEntry> entries;
-    if (ReadManifest(localManifest, m_prompts, entries) != ManifestRead::Ok) {
+    const ManifestRead read = ReadManifest(localManifest, m_prompts, entries);
+    if (read == ManifestRead::Refused) {
+        RemoveIfExists(localManifest);
+        Refuse();
+        return;
+    }
+    if (read != ManifestRead::Ok) {
         m_bRunning = false;
+        m_bStopped = true;
         emit runStopped();
         return;
     }
@@ -136,24 +172,10 @@ void Renovo::slotUpdate()
     ui.progressBar->setMaximum(entries.size());
     QCoreApplication::processEvents();
 
-    const QString installDir = InstallDir();
-    const VersionReader readVersion = [this](const QString& path) { return ReadFileVersion(m_system, path); };
-    m_bRefused = false;
-    for (const ManifestEntry& entry : entries) {
-        if (m_pCancel->IsCancelled() || m_bRefused)
-            break;
-        const EntryVerdict verdict = JudgeEntry(entry, installDir, workDir, readVersion);
-        if (verdict != EntryVerdict::Refused)
-            LogUpdateDecision(InstalledPath(entry, installDir), verdict == EntryVerdict::OutOfDate);
-        if (verdict == EntryVerdict::OutOfDate && !IsUpdaterItself(entry))
-            UpdateEntry(entry, installDir, workDir);
-        if (ui.progressBar->value() < ui.progressBar->maximum())
-            ui.progressBar->setValue(ui.progressBar->value() + 1);
-        QCoreApplication::processEvents();
-    }
-
+    const QString failure = InstallAll(entries, installDir, workDir);
     RemoveIfExists(localManifest);
-    if (m_bRefused) {
+    if (!failure.isEmpty()) {
+        qDebug() << "Update failed:" << failure;
         Refuse();
         return;
     }
@@ -177,55 +199,66 @@ void Renovo::Refuse()
     m_bRunning = false;
 }
 
-void Renovo::UpdateEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir)
+void Renovo::StepProgress()
 {
-    if (entry.packedName.isEmpty())
-        return;
-    const QString packed = PackedWorkPath(entry, workDir);
-    const QString unpacked = UnpackedWorkPath(entry, workDir);
-    auto cleanUp = [&]() {
-        RemoveIfExists(packed);
-        RemoveIfExists(unpacked);
-    };
+    if (ui.progressBar->value() < ui.progressBar->maximum())
+        ui.progressBar->setValue(ui.progressBar->value() + 1);
+    QCoreApplication::processEvents();
+}
 
-    bool sizeGiven = false;
-    const int listedSize = entry.fileSize.toInt(&sizeGiven, 10);
-    const qint64 expectedSize = sizeGiven && listedSize >= 0 ? listedSize : -1;
-    if (!DownloadFile(PackedUrl(entry, m_strSiteUrl), packed, PackedSizeLimit(expectedSize), m_pCancel)
-        || m_pCancel->IsCancelled()) {
-        cleanUp();
-        return;
-    }
-    // A signed site lists each file's hash: a file that differs is not the
-    // publisher's, and the rest of the run is not trusted either.
-    if (SignedUpdatesRequired()) {
-        const QString hash = FileSha256(packed);
-        if (hash.isEmpty() || hash.compare(entry.sha256.trimmed(), Qt::CaseInsensitive) != 0) {
-            qDebug() << "Refused file:" << PackedUrl(entry, m_strSiteUrl) << "hash differs from the manifest's";
-            m_bRefused = true;
-            cleanUp();
-            return;
+QString Renovo::InstallAll(const QList<ManifestEntry>& entries, const QString& installDir, const QString& workDir)
+{
+    // Every entry judged and every place worked out before anything is
+    // fetched; an entry already current counts as done at once.
+    const VersionReader readVersion = [this](const QString& path) { return ReadFileVersion(m_system, path); };
+    UpdatePlan plan(installDir, workDir, m_strSiteUrl);
+    for (const ManifestEntry& entry : entries) {
+        const EntryVerdict verdict = JudgeEntry(entry, installDir, workDir, readVersion);
+        if (verdict != EntryVerdict::Refused)
+            LogUpdateDecision(InstalledPath(entry, installDir), verdict == EntryVerdict::OutOfDate);
+        if (verdict == EntryVerdict::OutOfDate && !IsUpdaterItself(entry)) {
+            const QString problem = plan.Add(entry);
+            if (!problem.isEmpty())
+                return problem;
+        } else {
+            StepProgress();
         }
     }
-    RemoveIfExists(unpacked);
-    if (!UnpackFile(packed, unpacked, expectedSize)) {
-        cleanUp();
-        return;
+    const QList<PlannedFile>& files = plan.Files();
+    if (files.isEmpty())
+        return {};
+    const QString space = SpaceProblem(files, workDir);
+    if (!space.isEmpty())
+        return space;
+
+    // All staged beside the installed files, or none.
+    Staging staging(m_system, m_pCancel);
+    for (const PlannedFile& file : files) {
+        if (m_pCancel->IsCancelled())
+            break;
+        // A link planted while the run went on is refused like one found
+        // when the manifest was walked.
+        QString problem = LinkOnPlace(file);
+        if (problem.isEmpty())
+            problem = staging.Stage(file);
+        if (!problem.isEmpty() && !m_pCancel->IsCancelled()) {
+            Staging::RemoveStaged(files);
+            return QStringLiteral("\"%1\": %2").arg(file.installed, problem);
+        }
+        StepProgress();
     }
-    std::optional<qint64> fileTime;
-    const QDateTime listed = ParseFileDate(entry.fileDate);
-    if (listed.isValid()) {
-        fileTime = FileTimeFromDate(listed);
-        m_system.SetFileLastWriteTime(unpacked.toUtf8().toStdString(), static_cast<std::uint64_t>(*fileTime));
+    if (m_pCancel->IsCancelled()) {
+        Staging::RemoveStaged(files);
+        return {};
     }
-    // A link planted while the file was downloading is refused as one found
-    // when the manifest was walked.
-    const QString link = LinkOnPath(entry, installDir, workDir);
-    if (!link.isEmpty())
-        qDebug() << "Refused manifest entry:" << link;
-    else if (!m_pCancel->IsCancelled())
-        ReplaceInstalledFile(m_system, unpacked, InstalledPath(entry, installDir), fileTime);
-    cleanUp();
+
+    // From here on the run is not cancelled: the swap is a few renames.
+    FileSwap swap(installDir);
+    const QString problem = swap.SwapAll(files);
+    if (!problem.isEmpty())
+        return problem + ", the old files are back in place";
+    swap.RemoveBackups(files);
+    return {};
 }
 
 void Renovo::RestartProgram()

@@ -39,7 +39,8 @@ public:
 
 signals:
     // The run ended early (no manifest, or one that does not parse); the
-    // dialog stays open and idle until the user closes it.
+    // dialog stays open and idle until the user closes it, and the program
+    // is started again then.
     void runStopped();
 
 public slots:
@@ -52,11 +53,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void UpdateEntry(const ManifestEntry& entry, const QString& installDir, const QString& workDir);
+    // Plans, stages and swaps in every out-of-date file of the manifest, all
+    // or none; empty when every one is in place (or the user cancelled
+    // before the swap), else which file failed and why.
+    QString InstallAll(const QList<ManifestEntry>& entries, const QString& installDir, const QString& workDir);
+    void StepProgress();
     bool IsUpdaterItself(const ManifestEntry& entry) const;
     void RestartProgram();
-    // A run that cannot be made safely: the user is told, the program is
-    // started again and the process ends, with nothing installed.
+    // A run that failed or cannot be made safely: the user is told, the
+    // program is started again and the process ends, with nothing installed.
     void Refuse();
     QString InstallDir() const;
 
@@ -69,7 +74,7 @@ private:
     QString m_strInstallDir;
     WorkFolder m_workFolder;
     bool m_bRunning = false;
-    bool m_bRefused = false;  // a file of a signed site failed its hash
+    bool m_bStopped = false;  // the run stopped early; the dialog waits to be closed
 };
 
 }  // namespace orvane

@@ -5,6 +5,8 @@
 
 #include <zlib.h>
 
+#include "common/CheckedFile.h"
+
 #include <array>
 
 namespace orvane {
@@ -32,7 +34,7 @@ private:
 };
 
 // Why the stream could not be unpacked, or empty on success.
-QString Inflate(QFile& in, QFile& out, qint64 declared)
+QString Inflate(QFile& in, CheckedFile& out, qint64 declared)
 {
     Inflater inflater;
     if (!inflater.Ok())
@@ -62,8 +64,8 @@ QString Inflate(QFile& in, QFile& out, qint64 declared)
             // grow without bound.
             if (total > declared)
                 return QStringLiteral("unpacks to more than the declared %1 bytes").arg(declared);
-            if (out.write(reinterpret_cast<const char*>(output.data()), produced) != produced)
-                return QStringLiteral("cannot write \"%1\": %2").arg(out.fileName(), out.errorString());
+            if (!out.Write(reinterpret_cast<const char*>(output.data()), produced))
+                return out.Problem();
         } while (zs.avail_out == 0 && ret != Z_STREAM_END);
     } while (ret != Z_STREAM_END);
     // Whatever follows the stream is not part of the file; a packed file
@@ -84,49 +86,44 @@ qint64 PackedSizeLimit(qint64 unpackedSize)
     return qMin<qint64>(kMaxPackedSize, qint64(compressBound(static_cast<uLong>(unpackedSize))) + 4);
 }
 
-bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize)
+bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize, qint64 maxSize,
+                QString* problemOut)
 {
+    auto fail = [&](const QString& problem) {
+        qDebug() << "Unpack failed:" << packedPath << problem;
+        if (problemOut)
+            *problemOut = QStringLiteral("cannot unpack \"%1\": %2").arg(packedPath, problem);
+        return false;
+    };
     QFile in(packedPath);
-    if (!in.open(QIODevice::ReadOnly)) {
-        qDebug() << "Unpack failed:" << packedPath << in.errorString();
-        return false;
-    }
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(in.errorString());
     const QByteArray header = in.read(4);
-    if (header.size() < 4) {
-        qDebug() << "Unpack failed:" << packedPath << "has no length header";
-        return false;
-    }
+    if (header.size() < 4)
+        return fail(QStringLiteral("no length header"));
     const qint64 declared = (qint64(quint8(header[0])) << 24) | (qint64(quint8(header[1])) << 16)
         | (qint64(quint8(header[2])) << 8) | qint64(quint8(header[3]));
-    if (declared > kMaxUnpackedSize) {
-        qDebug() << "Unpack failed:" << packedPath << "declares" << declared << "bytes, above the limit";
-        return false;
-    }
-    if (expectedSize >= 0 && declared != expectedSize) {
-        qDebug() << "Unpack failed:" << packedPath << "declares" << declared << "bytes, the manifest"
-                 << expectedSize;
-        return false;
-    }
+    if (declared > qMin(kMaxUnpackedSize, maxSize))
+        return fail(QStringLiteral("declares %1 bytes, above the limit").arg(declared));
+    if (expectedSize >= 0 && declared != expectedSize)
+        return fail(QStringLiteral("declares %1 bytes, the manifest %2").arg(declared).arg(expectedSize));
 
     // Created afresh, never opened through whatever (a link, say) was left
     // at that path: the updater may write with more rights than the folder's
     // owner.
     QFile::remove(unpackedPath);
-    QFile out(unpackedPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        qDebug() << "Unpack failed:" << unpackedPath << out.errorString();
-        return false;
-    }
+    CheckedFile out;
+    if (!out.Create(unpackedPath))
+        return fail(out.Problem());
     // qCompress writes an empty input as the bare header.
-    const QString problem = (declared == 0 && in.atEnd()) ? QString() : Inflate(in, out, declared);
-    if (problem.isEmpty() && out.flush()) {
-        out.close();
-        return true;
+    QString problem = (declared == 0 && in.atEnd()) ? QString() : Inflate(in, out, declared);
+    if (problem.isEmpty() && !out.Finish())
+        problem = out.Problem();
+    if (!problem.isEmpty()) {
+        out.Discard();
+        return fail(problem);
     }
-    out.close();
-    out.remove();
-    qDebug() << "Unpack failed:" << packedPath << problem;
-    return false;
+    return true;
 }
 
 }  // namespace orvane

@@ -18,10 +18,12 @@ constexpr qint64 kMaxPackedSize = kMaxUnpackedSize + kMaxUnpackedSize / 256 + 4;
 qint64 PackedSizeLimit(qint64 unpackedSize);
 
 // Streams the unpacked data of packedPath into unpackedPath (replaced by a
-// new file). Fails, removing what it wrote, when a file cannot be opened, the
-// declared length exceeds kMaxUnpackedSize or differs from expectedSize
-// (when >= 0), or the stream is corrupt, cut short, followed by more data,
-// or unpacks to another length than declared.
-bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize = -1);
+// new file, every byte of it checked onto the disk). Fails, removing what it
+// wrote, when a file cannot be opened or written, the declared length
+// exceeds kMaxUnpackedSize or maxSize or differs from expectedSize (when
+// >= 0), or the stream is corrupt, cut short, followed by more data, or
+// unpacks to another length than declared; *problem then says why.
+bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 expectedSize = -1,
+                qint64 maxSize = kMaxUnpackedSize, QString* problem = nullptr);
 
 }  // namespace orvane

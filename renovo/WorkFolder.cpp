@@ -6,7 +6,7 @@
 
 #include "common/TempFolder.h"
 #include "common/UpdateWorkDir.h"
-#include "renovo/ReplaceFile.h"
+#include "common/UpdaterFiles.h"
 
 namespace orvane {
 
@@ -29,8 +29,9 @@ bool Empty(const QString& path)
 
 void RemoveStagedIn(const QString& folder)
 {
-    const QFileInfoList staged = QDir(folder).entryInfoList({"*" + StagedPath(QString())},
-                                                            QDir::Files | QDir::System | QDir::Hidden);
+    const QStringList patterns = {QStringLiteral("*") + kStagedSuffix, QStringLiteral("*") + kBackupSuffix,
+                                  QStringLiteral("*") + kPartInfix + "*"};
+    const QFileInfoList staged = QDir(folder).entryInfoList(patterns, QDir::Files | QDir::System | QDir::Hidden);
     for (const QFileInfo& file : staged) {
         qDebug() << "Removing leftover" << file.filePath();
         QFile::remove(file.filePath());

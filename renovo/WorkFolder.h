@@ -25,9 +25,10 @@ private:
     std::unique_ptr<QTemporaryDir> m_private;
 };
 
-// Removes the staged copies ("*.renovo-new") an interrupted run left in the
-// installation folder and its folders one level down. Links are removed,
-// never followed.
+// Removes the staged, kept and partial copies ("*.renovo-new",
+// "*.renovo-old", "*.renovo-part-*") an interrupted run left in the
+// installation folder and its folders one level down, once any interrupted
+// swap was undone. Links are removed, never followed.
 void RemoveStagedLeftovers(const QString& installDir);
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "orvane/app/SiteUrls.h"
 
+#include "common/SiteChannel.h"
+
 namespace orvane {
 
 QByteArray UpdateSiteHost()
@@ -10,12 +12,12 @@ QByteArray UpdateSiteHost()
 
 QByteArray ProductionSiteUrl()
 {
-    return "http://" + UpdateSiteHost() + "/dept-rkwt/Orvane/";
+    return "http://" + UpdateSiteHost() + kProductionSitePath;
 }
 
 QByteArray TestSiteUrl()
 {
-    return "http://" + UpdateSiteHost() + "/dept-rkwt/Orvane_Test/";
+    return "http://" + UpdateSiteHost() + kTestSitePath;
 }
 
 QString SupportFaqUrl()

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "common/NeedsUpdate.h"
 #include "common/UpdateTrust.h"
 #include "common/UpdateWorkDir.h"
+#include "common/UpdaterFiles.h"
 #include "common/UserPrompts.h"
 #include "orvane/update/LaunchUpdater.h"
 #include "orvane/update/ProgramVersion.h"
@@ -56,8 +58,8 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
     const QString installDir =
         m_strInstallDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_strInstallDir;
     if (SignedUpdatesRequired()) {
-        const QString problem =
-            FetchAndCheckSignature(QString::fromUtf8(siteUrl) + "ServerManifest.xml", localManifest, installDir);
+        const QString problem = FetchAndCheckSignature(QString::fromUtf8(siteUrl), QStringLiteral("ServerManifest.xml"),
+                                                       localManifest, installDir);
         if (!problem.isEmpty()) {
             qDebug() << "Refused manifest:" << problem;
             QFile::remove(localManifest);
@@ -67,15 +69,26 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
     }
 
     QList<ManifestEntry> entries;
-    if (ReadManifest(localManifest, m_prompts, entries) == ManifestRead::OpenError)
+    const ManifestRead read = ReadManifest(localManifest, m_prompts, entries);
+    if (read == ManifestRead::OpenError)
         return;
+    if (read == ManifestRead::Refused) {
+        m_prompts.Information(QStringLiteral("Orvane"), kNetworkFailedText);
+        return;
+    }
 
     const VersionReader readVersion = [this](const QString& path) {
         int major = 0, minor = 0, build = 0, revision = 0;
         return ReadFileVersion(m_system, path, major, minor, build, revision, 4);
     };
-    bool outOfDate = false;
+    // An update cut off while it swapped files in may have left a mix of
+    // old and new files; the updater's next run puts that right first.
+    bool outOfDate = QFileInfo::exists(installDir + "/" + kJournalFileName);
+    if (outOfDate)
+        qDebug() << "An interrupted update left the installation half swapped";
     for (const ManifestEntry& entry : entries) {
+        if (outOfDate)
+            break;
         if (JudgeEntry(entry, installDir, workDir, readVersion) == EntryVerdict::OutOfDate) {
             LogUpdateDecision(InstalledPath(entry, installDir), true);
             outOfDate = true;

@@ -24,6 +24,14 @@ bool FlushToDisk(int fd);
 // power cut once this returns true.
 bool ReplaceWithStaged(const QString& staged, const QString& target);
 
+// Makes link a second name of the existing file (a hard link); false where
+// the file system has none or link exists already.
+bool AddHardLink(const QString& existing, const QString& link);
+
+// Forces the folder's entries (names created, renamed or removed in it) onto
+// the disk; true where the OS offers nothing of the kind.
+bool FlushFolder(const QString& folder);
+
 // Whether the file or folder at path belongs to this process's user.
 // Windows: always true; the user's temporary folder is in the user's own
 // profile there.

@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     qInfo() << "an info line";
     qWarning() << "a warning line";
     qCritical() << "a critical line";
-    qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93");
+    // Line and paragraph separators must not start a forged line.
+    qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\xE2\x80\xA8" "forged\xE2\x80\xA9");
     if (std::strcmp(argv[2], "exit") == 0)
         std::exit(0);
     return 0;

@@ -65,7 +65,7 @@ QStringList Texts(const QStringList& lines)
     return texts;
 }
 
-const QString kUtf8Line = QString::fromUtf8("\"Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\"");
+const QString kUtf8Line = QString::fromUtf8("\"Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\\u2028forged\\u2029\"");
 
 }  // namespace
 

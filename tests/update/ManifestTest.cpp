@@ -172,6 +172,36 @@ TEST(ManifestReading, HostileDocumentsAreNotReadable)
               1);
 }
 
+TEST(ManifestReading, MoreThanOneUpdateMayBringIsRefused)
+{
+    ManifestRead result{};
+    const QByteArray quarter = QByteArray::number(kMaxDeclaredTotal / 4);
+    auto files = [&](int count, const QByteArray& size, bool onePacked) {
+        QByteArray xml = "<m>";
+        for (int i = 0; i < count; ++i)
+            xml += Entry("f" + QByteArray::number(i), onePacked ? "one.qz" : "f" + QByteArray::number(i) + ".qz", "",
+                         "", size, "");
+        return xml + "</m>";
+    };
+    const struct {
+        QByteArray xml;
+        ManifestRead expected;
+    } cases[] = {
+        {files(4, quarter, false), ManifestRead::Ok},
+        {files(5, quarter, false), ManifestRead::Refused},
+        // 4096 entries of 1 MiB would be 4 GiB.
+        {files(kMaxManifestEntries, "1048576", false), ManifestRead::Refused},
+        {files(kMaxEntriesPerPackedFile, "10", true), ManifestRead::Ok},
+        {files(kMaxEntriesPerPackedFile + 1, "10", true), ManifestRead::Refused},
+        // Sizes that do not parse count as nothing; the unpacking caps them.
+        {files(8, "-1073741824", false), ManifestRead::Ok},
+    };
+    for (const auto& c : cases) {
+        Read(c.xml, &result);
+        EXPECT_EQ(result, c.expected) << c.xml.left(120).constData();
+    }
+}
+
 TEST(ManifestReading, Big5AfternoonWordAgainstProperUtf8)
 {
     // A4 55 A4 C8 is the Big5 afternoon word; read as UTF-8 it becomes
@@ -201,7 +231,10 @@ TEST(EntrySafety, RefusesEveryWayOutOfTheFolders)
 
     const QStringList badNames = {"", ".", "..", "../x", "..\\x", "a/b", "a\\b", "/etc/passwd", "C:\\x", "C:x",
                                   "\\\\server\\share\\x", "a:stream", "x.", "x ", "CON", "nul.txt", "com1",
-                                  "LPT9.log", "a?b", "a*b", "a\tb", "a|b"};
+                                  "LPT9.log", "a?b", "a*b", "a\tb", "a|b",
+                                  // the user's settings and the updater's own records
+                                  "RunInfo.ini", "runinfo.INI", "UpdateSequence", "UpdateJournal", "Orvane.renovo-new",
+                                  "x.RENOVO-OLD", "m.renovo-part-abc123", "Renovo_log.txt", "Orvane-0.lock"};
     for (const QString& name : badNames) {
         EXPECT_FALSE(problem(name, "ok.qz", "").isEmpty()) << qPrintable(name);
         if (!name.isEmpty()) {

@@ -1,23 +1,29 @@
-// The updater's pieces: unpacking, file times, the replacement of installed
-// files and the dialog's run guard.
+// The updater's pieces: unpacking, file times, the plan, the all-or-nothing
+// swap and its undo after a crash, and the dialog's run.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QProgressBar>
+#include <QRandomGenerator>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "SiteServer.h"
+#include "SmallFileSystem.h"
 #include "common/UpdateWorkDir.h"
 #include "common/UserPrompts.h"
+#include "platform/host/HostFiles.h"
+#include "renovo/FileSwap.h"
 #include "renovo/FileTime.h"
 #include "renovo/Renovo.h"
-#include "renovo/ReplaceFile.h"
 #include "renovo/UnpackFile.h"
+#include "renovo/UpdatePlan.h"
+#include "renovo/WorkFolder.h"
 #include "support/FakeSystem.h"
 #include "support/LogCapture.h"
 #include "support/RecordingPrompts.h"
@@ -113,36 +119,156 @@ TEST(FileTime, TicksSince1601)
     EXPECT_EQ(FileTimeFromDate(local), FileTimeFromDate(local.toUTC()));
 }
 
-TEST(ReplaceFile, SwapsInWholeFilesAndKeepsTheOldOneOnFailure)
+// An installation of three files and a plan that replaces two of them and
+// adds one in a folder, staged and ready to be swapped in.
+class SwapTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        install = MakeScratchDir("swap");
+        QDir().mkpath(install + "/data");
+        WriteFile(install + "/Orvane", "old program");
+        WriteFile(install + "/data/lib.dat", "old data");
+        WriteFile(install + "/keep.txt", "untouched");
+        before = Tree();
+        files.clear();
+        for (const auto& [name, content] : {std::pair<QString, QByteArray>{"Orvane", "new program"},
+                                            {"data/lib.dat", "new data"},
+                                            {"data/extra.dat", "added"}}) {
+            PlannedFile file = PlacesOf(name, install);
+            file.replaces = QFileInfo::exists(file.installed);
+            WriteFile(file.staged, content);
+            files << file;
+        }
+    }
+    // Every file below the installation folder with its content.
+    QMap<QString, QByteArray> Tree() const
+    {
+        QMap<QString, QByteArray> tree;
+        QDirIterator it(install, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            tree[path.mid(install.size() + 1)] = ReadFile(path);
+        }
+        return tree;
+    }
+    QMap<QString, QByteArray> NewRelease() const
+    {
+        QMap<QString, QByteArray> tree = before;
+        tree["Orvane"] = "new program";
+        tree["data/lib.dat"] = "new data";
+        tree["data/extra.dat"] = "added";
+        return tree;
+    }
+
+    QString install;
+    QMap<QString, QByteArray> before;
+    QList<PlannedFile> files;
+};
+
+TEST_F(SwapTest, AllSwappedInOrAllPutBack)
 {
-    FakeSystem system;
-    const QString dir = MakeScratchDir("replace");
-    const QString source = dir + "/new";
-    const QString target = dir + "/installed";
-    WriteFile(source, "new content");
-    WriteFile(target, "old content");
-    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QDateTime stamp(QDate(2023, 6, 1), QTime(10, 0, 0));
+    // A rename that fails at the n-th call: every earlier swap is undone.
+    for (int failAt = 0; failAt < files.size(); ++failAt) {
+        SetUp();
+        FileSwap swap(install);
+        int calls = 0;
+        swap.SetReplaceStep([&](const QString& staged, const QString& target) {
+            return calls++ != failAt && platform::host::ReplaceWithStaged(staged, target);
+        });
+        EXPECT_FALSE(swap.SwapAll(files).isEmpty());
+        EXPECT_EQ(Tree(), before) << "failing at rename " << failAt;
+    }
+    SetUp();
+    FileSwap swap(install);
+    ASSERT_EQ(swap.SwapAll(files), QString());
+    QMap<QString, QByteArray> swapped = NewRelease();
+    swapped["Orvane.renovo-old"] = "old program";
+    swapped["data/lib.dat.renovo-old"] = "old data";
+    EXPECT_EQ(Tree(), swapped);
+    swap.RemoveBackups(files);
+    EXPECT_EQ(Tree(), NewRelease());
+}
 
-    ASSERT_TRUE(ReplaceInstalledFile(system, source, target, FileTimeFromDate(stamp)));
-    EXPECT_EQ(ReadFile(target), QByteArray("new content"));
-    EXPECT_EQ(QFileInfo(target).lastModified(), stamp);
-    EXPECT_TRUE(QFileInfo(target).permissions() & QFileDevice::ExeOwner);
-    EXPECT_FALSE(QFileInfo::exists(StagedPath(target)));
+TEST_F(SwapTest, ACrashAnywhereIsUndoneByTheNextRun)
+{
+    // The process dies before or after any one rename of the swap; each
+    // installed path holds a whole file meanwhile, and the next run's undo
+    // brings back the old release.
+    struct Crash {};
+    const int renames = files.size();
+    for (int at = 0; at < renames; ++at) {
+        for (const bool afterRename : {false, true}) {
+            SetUp();
+            FileSwap swap(install);
+            int calls = 0;
+            swap.SetReplaceStep([&](const QString& staged, const QString& target) {
+                const int call = calls++;
+                if (call == at && !afterRename)
+                    throw Crash();
+                const bool renamed = platform::host::ReplaceWithStaged(staged, target);
+                if (call == at)
+                    throw Crash();
+                return renamed;
+            });
+            EXPECT_THROW(swap.SwapAll(files), Crash);
+            ASSERT_TRUE(QFileInfo::exists(swap.JournalPath()));
+            const QMap<QString, QByteArray> crashed = Tree();
+            const QMap<QString, QByteArray> after = NewRelease();
+            for (const char* name : {"Orvane", "data/lib.dat"}) {
+                EXPECT_TRUE(crashed.value(name) == before.value(name) || crashed.value(name) == after.value(name))
+                    << qPrintable(name);
+            }
+            FileSwap next(install);
+            EXPECT_GE(next.UndoInterrupted(), 0);
+            RemoveStagedLeftovers(install);
+            EXPECT_EQ(Tree(), before) << "crash at rename " << at << (afterRename ? " after" : " before");
+        }
+    }
+    // A journal that cannot be read: the kept old files still go back.
+    SetUp();
+    FileSwap swap(install);
+    int calls = 0;
+    swap.SetReplaceStep([&](const QString& staged, const QString& target) {
+        platform::host::ReplaceWithStaged(staged, target);
+        if (++calls == 2)
+            throw Crash();
+        return true;
+    });
+    EXPECT_THROW(swap.SwapAll(files), Crash);
+    WriteFile(swap.JournalPath(), "garbled");
+    EXPECT_EQ(FileSwap(install).UndoInterrupted(), -1);
+    RemoveStagedLeftovers(install);
+    EXPECT_EQ(Tree(), before);
+}
 
-    // A new program gets its execute bit.
-    WriteFile(source, "#!/bin/sh\nexit 0\n");
-    ASSERT_TRUE(ReplaceInstalledFile(system, source, dir + "/tool", std::nullopt));
-    EXPECT_TRUE(QFileInfo(dir + "/tool").isExecutable());
-
-    // Missing source, and a target that cannot be swapped (a folder): the
-    // installed path keeps what it had.
-    EXPECT_FALSE(ReplaceInstalledFile(system, dir + "/absent", target, std::nullopt));
-    EXPECT_EQ(ReadFile(target), QByteArray("new content"));
-    QDir().mkpath(dir + "/folder/inside");
-    EXPECT_FALSE(ReplaceInstalledFile(system, source, dir + "/folder", std::nullopt));
-    EXPECT_TRUE(QFileInfo(dir + "/folder/inside").isDir());
-    EXPECT_FALSE(QFileInfo::exists(StagedPath(dir + "/folder")));
+TEST(UpdatePlan, OneEntryPerInstalledFileAndEveryPlaceOnce)
+{
+    UpdatePlan plan("/inst", "/work", "http://site/");
+    ManifestEntry entry;
+    entry.file = "lib.dat";
+    entry.packedName = "data_lib.dat.qz";
+    entry.subDir = "/data";
+    entry.fileSize = "12";
+    entry.fileDate = "3/5/2024 2:3:7 PM";
+    ASSERT_EQ(plan.Add(entry), QString());
+    const PlannedFile& file = plan.Files().value(0);
+    EXPECT_EQ(file.name, "data/lib.dat");
+    EXPECT_EQ(file.installed, "/inst/data/lib.dat");
+    EXPECT_EQ(file.staged, "/inst/data/lib.dat.renovo-new");
+    EXPECT_EQ(file.backup, "/inst/data/lib.dat.renovo-old");
+    EXPECT_EQ(file.packed, "/work/data/data_lib.dat.qz");
+    EXPECT_EQ(file.url, "http://site/data_lib.dat.qz");
+    EXPECT_EQ(file.size, 12);
+    EXPECT_TRUE(file.fileTime.has_value());
+    // The same file twice (in any letter case), or no packed file: the run
+    // cannot be all or nothing.
+    entry.file = "LIB.dat";
+    EXPECT_FALSE(plan.Add(entry).isEmpty());
+    entry.file = "other.dat";
+    entry.packedName.clear();
+    EXPECT_FALSE(plan.Add(entry).isEmpty());
+    EXPECT_EQ(plan.Files().size(), 1);
 }
 
 TEST(RenovoDialog, FormAndOneRunPerShow)
@@ -283,4 +409,87 @@ TEST(RenovoDialog, WorkingFolderNotItsOwnIsReplacedAndLeftoversGo)
     // The private folder went with the run.
     EXPECT_TRUE(QDir(QFileInfo(UpdateWorkDir()).path()).entryList({"Renovo-*"}, QDir::AllEntries).isEmpty());
     QFile::remove(UpdateWorkDir());
+}
+
+TEST(RenovoDialog, AnyFailureLeavesTheOldReleaseWholeAndSaysSo)
+{
+    // Two out-of-date files; the second one fails in each way below, after
+    // the first was fetched and staged. The installation stays the old
+    // release, byte for byte, the failure box is shown and nothing is left.
+    const QByteArray newA = "new a";
+    QByteArray newB(3 * 1024 * 1024, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(newB.data()), newB.size() / 4);  // does not pack
+    auto entry = [](const char* file, const QByteArray& size) {
+        return "<e file=\"" + QByteArray(file) + "\"><p>" + file + ".qz</p><v/><d>1/1/2030 1:0:0 PM</d><s>" + size
+            + "</s><u/></e>";
+    };
+    const QByteArray sizeB = QByteArray::number(newB.size());
+    const struct {
+        const char* name;
+        QByteArray manifest;
+        bool spoilB;        // the site serves something else as b's packed file
+        qint64 smallInstall;  // the installation on a file system of this many bytes
+        qint64 smallTemp;     // the temporary folder on one
+    } cases[] = {
+        {"missing packed file", "<m>" + entry("a.txt", "5") + entry("b.txt", sizeB) + entry("c.txt", "1") + "</m>",
+         false, 0, 0},
+        {"corrupt packed file", "<m>" + entry("a.txt", "5") + entry("b.txt", sizeB) + "</m>", true, 0, 0},
+        {"listed twice", "<m>" + entry("a.txt", "5") + entry("b.txt", sizeB) + entry("B.TXT", sizeB) + "</m>", false,
+         0, 0},
+        {"installation full, size listed", "<m>" + entry("a.txt", "5") + entry("b.txt", sizeB) + "</m>", false,
+         8 * 1024 * 1024, 0},
+        // Without a listed size the free-space check cannot see it coming;
+        // the writes themselves fail.
+        {"installation full, size not listed", "<m>" + entry("a.txt", "5") + entry("b.txt", "") + "</m>", false,
+         8 * 1024 * 1024, 0},
+        {"temporary folder full", "<m>" + entry("a.txt", "5") + entry("b.txt", "") + "</m>", false, 0,
+         8 * 1024 * 1024},
+    };
+    const QByteArray tmp = qgetenv("TMPDIR");
+    for (const auto& c : cases) {
+        std::unique_ptr<SmallFileSystem> small;
+        if (c.smallInstall || c.smallTemp) {
+            small = std::make_unique<SmallFileSystem>(qMax(c.smallInstall, c.smallTemp));
+            if (!small->Mounted()) {
+                std::printf("%s: skipped, no tmpfs can be mounted here\n", c.name);
+                continue;
+            }
+        }
+        const QString site = MakeScratchDir("site");
+        WriteFile(site + "/a.txt.qz", qCompress(newA));
+        WriteFile(site + "/b.txt.qz", c.spoilB ? QByteArray("not packed at all") : qCompress(newB));
+        WriteFile(site + "/ServerManifest.xml", c.manifest);
+        const QString install = c.smallInstall ? small->Path() + "/install" : MakeScratchDir("install");
+        WriteFile(install + "/a.txt", "old a");
+        WriteFile(install + "/b.txt", "old b");
+        if (c.smallTemp) {
+            QDir().mkpath(small->Path() + "/tmp");
+            qputenv("TMPDIR", QFile::encodeName(small->Path() + "/tmp"));
+        }
+        if (small)
+            small->FillLeaving(2 * 1024 * 1024);
+        SiteServer server(site);
+        ASSERT_TRUE(server.Started());
+
+        FakeSystem system;
+        RecordingPrompts prompts;
+        Renovo dialog(system, prompts);
+        int exits = 0;
+        dialog.SetInstallDir(install);
+        dialog.SetExitProcess([&]() { ++exits; });
+        dialog.m_strRestartProgram = "NoSuchProgram";
+        dialog.m_strSiteUrl = server.Url();
+        dialog.m_strManifestName = "ServerManifest.xml";
+        LogCapture log;
+        dialog.show();
+        ASSERT_TRUE(WaitFor([&]() { return exits > 0; }, 30000)) << c.name;
+        qputenv("TMPDIR", tmp);
+        EXPECT_EQ(prompts.shown, QStringList{"warning|Renovo|Server connect failed, can't update SW."}) << c.name;
+        EXPECT_TRUE(log.AnyStartsWith("Update failed:")) << c.name;
+        EXPECT_EQ(ReadFile(install + "/a.txt"), QByteArray("old a")) << c.name;
+        EXPECT_EQ(ReadFile(install + "/b.txt"), QByteArray("old b")) << c.name;
+        QStringList left = QDir(install).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll("filler");
+        EXPECT_EQ(left, QStringList({"a.txt", "b.txt"})) << c.name;
+    }
 }

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "common/ManifestEntry.h"
+#include "common/UpdaterFiles.h"
 #include "tools/renovo-publish/Signing.h"
 
 namespace orvane::publish {
@@ -76,6 +77,7 @@ QString WriteManifest(const QString& path, const PublishOptions& options, const 
     if (sign) {
         xml.writeAttribute(QStringLiteral("sequence"), QString::number(options.sequence));
         xml.writeAttribute(QStringLiteral("expires"), options.expires.toUTC().toString(Qt::ISODate));
+        xml.writeAttribute(QStringLiteral("channel"), options.channel);
     }
     for (const Listed& item : listed) {
         xml.writeStartElement(QStringLiteral("entry"));
@@ -127,7 +129,9 @@ QString PublishSite(platform::SystemApi& system, const PublishOptions& options)
         }
         const QDir dir(options.installDir + subDir);
         for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
-            if (excluded.contains(info.fileName().toLower()))
+            // The settings and the updater's own records belong to the
+            // installation, not to the release; the updater refuses them.
+            if (excluded.contains(info.fileName().toLower()) || IsUpdaterStateName(info.fileName()))
                 continue;
             if (!IsPlainName(info.fileName()) || info.size() > 0x7FFFFFFF) {
                 std::fprintf(stderr, "renovo-publish: skipping %s\n", qPrintable(info.filePath()));

@@ -20,10 +20,12 @@ struct PublishOptions {
     // Stamp every entry with this date instead of the file's own time.
     std::optional<QDateTime> date;
     // Signing (empty: an unsigned site): the key file of --generate-key, the
-    // manifest's sequence (it must grow with every publication) and expiry.
+    // manifest's sequence (it must grow with every publication), expiry and
+    // channel (the site it is published to: "production" or "test").
     QString signKeyFile;
     qint64 sequence = 0;
     QDateTime expires;
+    QString channel;
 };
 
 // Returns an empty text on success, else what went wrong.

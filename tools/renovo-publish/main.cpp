@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/ManifestEntry.h"
+#include "common/SiteChannel.h"
 #include "tools/renovo-publish/Signing.h"
 #include "tools/renovo-publish/SitePublisher.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char* argv[])
                                             "publication (default: the current time in seconds).", "n");
     QCommandLineOption expires("expires", "When the signed manifest stops being accepted, ISO 8601 "
                                           "(default: 90 days from now).", "date");
+    QCommandLineOption channel("channel", "The site the signed manifest is published to: production or test "
+                                          "(required with --sign; it is refused on the other).", "site");
     QCommandLineOption generate("generate-key", "Write a new key pair to this file (readable by its owner only) "
                                                 "and print its public key, the value for "
                                                 "-DORVANE_UPDATE_PUBLIC_KEY.", "keyfile");
@@ -38,6 +41,7 @@ int main(int argc, char* argv[])
     parser.addOption(sign);
     parser.addOption(sequence);
     parser.addOption(expires);
+    parser.addOption(channel);
     parser.addOption(generate);
     parser.process(app);
 
@@ -61,7 +65,8 @@ int main(int argc, char* argv[])
     options.installDir = positional.at(0);
     options.version = positional.at(1);
     options.siteDir = positional.at(2);
-    // The user's settings beside the programs are not part of a release.
+    // The user's settings beside the programs are not part of a release
+    // (nor are the updater's records, see PublishSite).
     options.exclude = parser.values(exclude) << QStringLiteral("RunInfo.ini");
     if (parser.isSet(date)) {
         const QDateTime parsed = orvane::ParseFileDate(parser.value(date));
@@ -84,6 +89,12 @@ int main(int argc, char* argv[])
                                                 : QDateTime::currentDateTimeUtc().addDays(90);
         if (!ok || options.sequence < 0 || !options.expires.isValid()) {
             std::fprintf(stderr, "renovo-publish: --sequence must be a number >= 0, --expires an ISO 8601 date\n");
+            return 2;
+        }
+        options.channel = parser.value(channel);
+        if (options.channel != QLatin1String(orvane::kProductionChannel)
+            && options.channel != QLatin1String(orvane::kTestChannel)) {
+            std::fprintf(stderr, "renovo-publish: --sign needs --channel production or --channel test\n");
             return 2;
         }
     }

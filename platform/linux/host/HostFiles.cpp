@@ -35,6 +35,21 @@ bool ReplaceWithStaged(const QString& staged, const QString& target)
     return std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) == 0;
 }
 
+bool AddHardLink(const QString& existing, const QString& link)
+{
+    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+bool FlushFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
 bool IsOwnedByThisUser(const QString& path)
 {
     return QFileInfo(path).ownerId() == ::geteuid();

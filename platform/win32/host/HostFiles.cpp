@@ -36,6 +36,17 @@ bool ReplaceWithStaged(const QString& staged, const QString& target)
     return ::MoveFileExW(Wide(staged), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+bool AddHardLink(const QString& existing, const QString& link)
+{
+    return ::CreateHardLinkW(Wide(link), Wide(existing), nullptr) != FALSE;
+}
+
+bool FlushFolder(const QString&)
+{
+    // MOVEFILE_WRITE_THROUGH already makes each rename durable.
+    return true;
+}
+
 bool IsOwnedByThisUser(const QString&)
 {
     return true;
