@@ -48,7 +48,7 @@ def run_case(root, label, files):
     print("%-22s files %4d  bytes %10d  replaced %4d  exit %d  wall %6.2f s (incl. 1.00 s show delay)  "
           "user %5.2f s  sys %5.2f s  peak RSS %7.1f MiB  publish %5.2f s"
           % (label, len(files), total, replaced, run.returncode, run.seconds, run.usage.ru_utime,
-             run.usage.ru_stime, run.usage.ru_maxrss / 1024.0, publish_s))
+             run.usage.ru_stime, run.peak_kb / 1024.0, publish_s))
 
 
 def main():

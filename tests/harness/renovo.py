@@ -56,25 +56,28 @@ def run_renovo(folder, site_url, restart="Orvane", timeout=120, extra_env=None):
 
 
 class Measured:
-    """One Renovo run to its end: exit status, resource use (peak memory in
-    KiB, CPU times), seconds, the boxes it announced and the most bytes seen
-    in `watch` (a folder) while it ran."""
+    """One Renovo run to its end: exit status, resource use (CPU times),
+    its own peak memory in KiB (peak_kb, sampled every 20 ms), seconds, the
+    boxes it announced and the most bytes seen in `watch` (a folder) while
+    it ran."""
 
     def __init__(self, folder, site_url, extra_env=None, watch=None, limit_s=90):
         start = time.monotonic()
         proc = subprocess.Popen([os.path.join(folder, "Renovo"), "Orvane", site_url, "ServerManifest.xml"],
                                 env=renovo_env(extra_env), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.peak_disk = 0
+        self.peak_kb = 0
         done = threading.Event()
 
         def look():
             while not done.is_set():
-                self.peak_disk = max(self.peak_disk, tree_bytes(watch))
+                if watch:
+                    self.peak_disk = max(self.peak_disk, tree_bytes(watch))
+                self.peak_kb = max(self.peak_kb, peak_memory(proc.pid))
                 time.sleep(0.02)
 
         watcher = threading.Thread(target=look)
-        if watch:
-            watcher.start()
+        watcher.start()
         killer = threading.Timer(limit_s, proc.kill)
         killer.start()
         stderr = []
@@ -83,12 +86,22 @@ class Measured:
         _, status, self.usage = os.wait4(proc.pid, 0)
         killer.cancel()
         done.set()
-        if watch:
-            watcher.join()
+        watcher.join()
         reader.join()
         self.seconds = time.monotonic() - start
         self.returncode = os.waitstatus_to_exitcode(status)
         self.boxes = boxes_in(stderr[0].decode(errors="replace"))
+
+
+def peak_memory(pid):
+    """The process's own peak resident size so far in KiB (0 once it has
+    ended). Unlike a child's ru_maxrss it leaves out the forking process's
+    peak, which a child inherits up to its exec."""
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            return next((int(line.split()[1]) for line in f if line.startswith("VmHWM:")), 0)
+    except OSError:
+        return 0
 
 
 def renovo_log():

@@ -94,6 +94,17 @@ def _gzip(h, _, name):
     h.wfile.write(data)
 
 
+@misbehaviour("gzip-chunked")
+def _gzip_chunked(h, _, name):
+    """The file gzip-coded and chunked, so that no length is announced."""
+    data = gzip.compress(h.file(name) or b"")
+    h.head(200, {"Content-Encoding": "gzip", "Transfer-Encoding": "chunked"})
+    for at in range(0, len(data), 65536):
+        piece = data[at:at + 65536]
+        h.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+    h.wfile.write(b"0\r\n\r\n")
+
+
 @misbehaviour("headers", "100000")
 def _headers(h, count, name):
     """The file after `count` headers of their own."""
@@ -114,6 +125,29 @@ def _cookies(h, count, name):
 def _header_line(h, _, _name):
     """A status line, then one header line that never ends."""
     h.wfile.write(b"HTTP/1.1 200 OK\r\nX-Endless: ")
+    h.stream(lambda: b"x" * 65536)
+
+
+@misbehaviour("status-line")
+def _status_line(h, _, _name):
+    """A status line that never ends."""
+    h.wfile.write(b"HTTP/1.1 200 ")
+    h.stream(lambda: b"x" * 65536)
+
+
+@misbehaviour("chunk-size")
+def _chunk_size(h, _, _name):
+    """A chunked body whose first chunk size has no end of digits."""
+    h.head(200, {"Transfer-Encoding": "chunked"})
+    h.wfile.write(b"1")
+    h.stream(lambda: b"0" * 65536)
+
+
+@misbehaviour("chunk-extension")
+def _chunk_extension(h, _, _name):
+    """A chunked body whose first chunk-size line never ends."""
+    h.head(200, {"Transfer-Encoding": "chunked"})
+    h.wfile.write(b"1;")
     h.stream(lambda: b"x" * 65536)
 
 
@@ -166,7 +200,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 argument = parts.pop(0) if parts else MISBEHAVIOURS[how][1]
             name = "/".join(parts)
         else:
-            how = next((key for key in MISBEHAVIOURS if name.startswith(key + "-")), None)
+            how = max((key for key in MISBEHAVIOURS if name.startswith(key + "-")), key=len, default=None)
             argument = how and MISBEHAVIOURS[how][1]
         if how is None:
             super().do_GET()

@@ -1,16 +1,24 @@
 #!/usr/bin/env python3
-"""The real Renovo against a hostile site's bodies and a hostile machine:
-manifests that crash a recursive or entity-expanding reader, bodies without
-end or announced too large, bodies that trickle, packed files with data
-after their stream, redirects, a link planted in the installation, a link at
-the log's place and a FIFO for RunInfo.ini. Each run must end (exit 0, no
-signal) in little memory, keep nothing over the caps on disk and install
-nothing it should not. Prints the figures it measured."""
+"""The real Renovo against a hostile site's bodies and a hostile machine.
+Manifests: a recursive or entity-expanding reader's crashers, bodies without
+end, announced too large, trickling, redirected, gzip bombs with and without
+a length, header and cookie floods, status, header and chunk-size lines
+without end. Packed files: each of harness.manifests' failing files beside a
+legitimate one. The machine: a full installation and a full temporary
+folder (a small tmpfs, where one can be mounted), a run killed at every
+rename and link it makes, a link planted in the installation, a link at the
+log's place and a FIFO for RunInfo.ini. Each run must end (exit 0, no
+signal) within its limit in little memory, keep nothing over the caps on
+disk, show the right box, start the program again and leave the
+installation wholly old or wholly new. Prints the figures it measured."""
 import os
+import shutil
+import subprocess
 
 from harness.basics import SCRATCH, TMPDIR, Tally, read, write
-from harness.manifests import HOSTILE_MANIFESTS, entry, manifest, pack
-from harness.renovo import RESTART_RECORDER, Measured, install_renovo, renovo_log, tree_bytes
+from harness.manifests import HOSTILE_MANIFESTS, entry, failing_files, manifest, pack
+from harness.renovo import (RESTART_RECORDER, Measured, install_renovo, renovo_env, renovo_log, restarted, snapshot,
+                            tree_bytes)
 from harness.site import Site
 
 check = Tally()
@@ -20,66 +28,181 @@ PEAK_LIMIT_KB = 100 * 1024
 # Short limits so the trickles end within seconds: a 2 s stall rule, and a
 # floor rate that gives the manifest 2.1 s and a packed file 6 s in all.
 LIMITS = {"ORVANE_DOWNLOAD_STALL_MS": "2000", "ORVANE_DOWNLOAD_MIN_RATE": str(64 * 1024 * 1024)}
+OPEN_ERROR = "box: information | title | open error!"
+FAILED = "box: warning | Renovo | Server connect failed, can't update SW."
+COMPLETE = "box: information | Update | Application update completely!"
 
 
-def run(name, install, site_url):
+def run(name, install, site_url, env=None):
     """Runs Renovo; returns (the boxes it announced, most bytes seen in the
     temporary folder while it ran)."""
-    r = Measured(install, site_url, LIMITS, watch=TMPDIR)
-    print("%-28s exit %3d  peak %6.1f MB  %5.1f s  temp folder at most %8d bytes"
-          % (name, r.returncode, r.usage.ru_maxrss / 1024, r.seconds, r.peak_disk))
+    r = Measured(install, site_url, dict(LIMITS, **(env or {})), watch=TMPDIR)
+    print("%-34s exit %3d  peak %6.1f MB  %5.1f s  temp folder at most %9d bytes  %s"
+          % (name, r.returncode, r.peak_kb / 1024, r.seconds, r.peak_disk, r.boxes[-1:]))
     check(r.returncode == 0, "%s: exit status %d" % (name, r.returncode))
-    check(r.usage.ru_maxrss < PEAK_LIMIT_KB, "%s: peak memory %d KiB" % (name, r.usage.ru_maxrss))
+    check(r.peak_kb < PEAK_LIMIT_KB, "%s: peak memory %d KiB" % (name, r.peak_kb))
+    check(restarted(install), "%s: program not started again" % name)
+    os.remove(os.path.join(install, "restarted.txt"))
     return r.boxes, r.peak_disk
 
 
-def fresh_install(name):
-    return install_renovo(os.path.join(SCRATCH, name), program=RESTART_RECORDER)
+def fresh_install(name, folder=None):
+    install = install_renovo(folder or os.path.join(SCRATCH, name), program=RESTART_RECORDER, mtime=1600000000)
+    for old in ["good.txt", "victim.bin"]:
+        write(os.path.join(install, old), b"old " + old.encode(), 1600000000)
+    return install
+
+
+class SmallFileSystem:
+    """A tmpfs of `size` bytes mounted on `path` (as root), unmounted on exit."""
+
+    def __init__(self, path, size):
+        os.makedirs(path, exist_ok=True)
+        self.path = path
+        self.mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs", path],
+                                      capture_output=True).returncode == 0
+
+    def fill_leaving(self, left):
+        with open(os.path.join(self.path, "filler"), "wb") as f:
+            while os.statvfs(self.path).f_bavail * os.statvfs(self.path).f_frsize > left:
+                f.write(b"f" * 4096)
+                f.flush()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        if self.mounted:
+            subprocess.run(["umount", "-l", self.path])
 
 
 with Site(os.path.join(SCRATCH, "www")) as site:
+    # The manifest itself: refused, nothing changes, the run stops at the
+    # manifest and the program is started again.
+    write(os.path.join(site.root, "m", "ServerManifest.xml"), b"<m/>")
+    os.makedirs(os.path.join(site.root, "big"))
+    with open(os.path.join(site.root, "big", "ServerManifest.xml"), "wb") as f:
+        for _ in range(16):  # gzip makes 16 KiB of it
+            f.write(b" " * (1 << 20))
     for name, body in HOSTILE_MANIFESTS.items():
         write(os.path.join(site.root, name, "ServerManifest.xml"), body)
-        run("manifest " + name, fresh_install("install-" + name), site.url(name + "/"))
-        check("Manifest not readable:" in renovo_log(), "%s: not refused as not readable" % name)
-
-    # Manifest bodies: without end, announced too large, trickling, redirected.
-    for name, prefix, expect in [("endless manifest", "endless/", "larger than the limit"),
-                                 ("huge manifest", "huge/", "larger than the limit"),
-                                 ("trickling manifest", "trickle/100/", "not complete after"),
-                                 ("redirected manifest", "redirect/", "HTTP status 302")]:
-        boxes, disk = run(name, fresh_install("install-" + prefix.split("/")[0]), site.url(prefix))
+    for name, prefix, expect in [
+            ("manifest nested", "nested/", "Manifest not readable:"),
+            ("manifest entities", "entities/", "Manifest not readable:"),
+            ("endless manifest", "endless/m/", "larger than the limit"),
+            ("huge manifest", "huge/m/", "larger than the limit"),
+            ("trickling manifest", "trickle/100/m/", "not complete after"),
+            ("redirected manifest", "redirect/m/", "HTTP status 302"),
+            ("gzip bomb with a length", "gzip/big/", "content coding"),
+            ("gzip bomb without a length", "gzip-chunked/big/", "content coding"),
+            ("100000 headers", "headers/100000/m/", "more than 100 header lines"),
+            ("20000 cookies", "cookies/20000/m/", "more than 100 header lines"),
+            ("endless header line", "header-line/m/", "Failure"),
+            ("endless status line", "status-line/m/", "Failure"),
+            ("endless chunk size", "chunk-size/m/", "hexadecimal"),
+            ("endless chunk-size line", "chunk-extension/m/", "no data for 2000 ms")]:
+        install = fresh_install("install-" + prefix.replace("/", "-"))
+        before = snapshot(install)
+        boxes, disk = run(name, install, site.url(prefix))
         check(expect in renovo_log(), "%s: no %r in the log" % (name, expect))
         check(disk <= MANIFEST_CAP + 1024 * 1024, "%s: %d bytes in the temporary folder" % (name, disk))
-        check("box: information | title | open error!" in boxes, "%s: no open error box: %s" % (name, boxes))
+        check(COMPLETE not in boxes and FAILED not in boxes, "%s: %s" % (name, boxes))
+        check(snapshot(install, ["restarted.txt"]) == before, "%s: the installation changed" % name)
 
-    # Packed files: without end, trickling, with data after the stream; a
-    # link planted inside the installation.
-    good = b"the one legitimate file"
+    # Packed files: each failing one beside a legitimate one fails the whole
+    # run; the installation stays the old release, byte for byte.
+    good = b"the new legitimate file"
     files = os.path.join(site.root, "files")
     write(os.path.join(files, "good.qz"), pack(good))
-    write(os.path.join(files, "trailing.qz"), pack(b"t" * 100) + b"appended by the site")
-    write(os.path.join(files, "ServerManifest.xml"), manifest(
-        entry("endless.bin", "endless-x.qz", 100), entry("trickle.bin", "trickle-x.qz", 100),
-        entry("trailing.bin", "trailing.qz", 100), entry("through-link.txt", "good.qz", len(good), "/sub"),
-        entry("good.txt", "good.qz", len(good))))
-    install = fresh_install("install-files")
+    for label, victim, expect in failing_files(files):
+        folder = os.path.join(site.root, "f-" + label.replace(" ", "-").replace(",", ""))
+        shutil.copytree(files, folder, dirs_exist_ok=True)
+        write(os.path.join(folder, "ServerManifest.xml"),
+              manifest(entry("good.txt", "good.qz", len(good), date="3/5/2030 2:3:7 PM"), victim))
+        install = fresh_install("install-" + os.path.basename(folder))
+        before = snapshot(install)
+        boxes, disk = run("packed: " + label, install, site.url(os.path.basename(folder) + "/"))
+        check(expect in renovo_log(), "%s: no %r in the log" % (label, expect))
+        check(FAILED in boxes and COMPLETE not in boxes, "%s: %s" % (label, boxes))
+        check(snapshot(install, ["restarted.txt"]) == before, "%s: the installation changed" % label)
+        check(disk <= PACKED_CAP + MANIFEST_CAP, "%s: %d bytes in the temporary folder" % (label, disk))
+        check(tree_bytes(os.path.join(TMPDIR, "Renovo")) == 0, "%s: files left in the working folder" % label)
+
+    # A release of several files for the machine's turn.
+    release = os.path.join(site.root, "release")
+    names = ["good.txt", "victim.bin"] + ["lib%02d.dat" % n for n in range(8)]
+    new = {name: os.urandom(256 * 1024) for name in names}
+    write(os.path.join(release, "ServerManifest.xml"),
+          manifest(*[entry(name, name + ".qz", len(data), date="3/5/2030 2:3:7 PM") for name, data in new.items()]))
+    for name, data in new.items():
+        write(os.path.join(release, name + ".qz"), pack(data))
+
+    # A full disk in the installation or in the temporary folder.
+    for where in ["installation", "temporary folder"]:
+        with SmallFileSystem(os.path.join(SCRATCH, "small-" + where.split()[0]), 4 << 20) as small:
+            if not small.mounted:
+                print("full %s: skipped, no tmpfs can be mounted here" % where)
+                continue
+            install = fresh_install("full", os.path.join(small.path, "install") if where == "installation" else None)
+            env = {}
+            if where != "installation":
+                env["TMPDIR"] = os.path.join(small.path, "tmp")
+                os.makedirs(env["TMPDIR"])
+            small.fill_leaving(1 << 20)
+            before = snapshot(install)
+            boxes, _ = run("full " + where, install, site.url("release/"), env)
+            check(FAILED in boxes and COMPLETE not in boxes, "full %s: %s" % (where, boxes))
+            check(snapshot(install, ["restarted.txt"]) == before, "full %s: the installation changed" % where)
+            shutil.rmtree(install)
+
+    # Killed (SIGKILL) at each rename and at each link it makes: every file
+    # stays whole, old or new, and the next run leaves the new release.
+    install = fresh_install("install-killed")
+    old = {name: read(os.path.join(install, name)) for name in ["good.txt", "victim.bin"]}
+    whole = True
+    kills = 0
+    for call in ["rename", "link"]:
+        for at in range(1, 30):
+            result = subprocess.run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
+                                     "-e", "inject=%s:signal=KILL:when=%d" % (call, at),
+                                     os.path.join(install, "Renovo"), "Orvane", site.url("release/"),
+                                     "ServerManifest.xml"],
+                                    env=renovo_env(LIMITS), capture_output=True)
+            if COMPLETE.encode() in result.stderr:
+                break  # fewer calls than `at`: the run went through
+            kills += 1
+            for name in names:
+                path = os.path.join(install, name)
+                now = read(path) if os.path.exists(path) else None
+                if now not in (new[name], old.get(name)):
+                    whole = False
+                    print("killed at %s %d: %s is neither old nor new" % (call, at, name))
+            # The next run puts the interrupted swap right before anything else.
+            boxes, _ = run("run after a kill at %s %d" % (call, at), install, site.url("release/"))
+            check(COMPLETE in boxes, "after a kill at %s %d: %s" % (call, at, boxes))
+            check(all(read(os.path.join(install, name)) == data for name, data in new.items()),
+                  "after a kill at %s %d: not the new release" % (call, at))
+            check(not os.path.exists(os.path.join(install, "UpdateJournal")), "journal left after a kill")
+            for name, data in old.items():
+                write(os.path.join(install, name), data, 1600000000)
+            for name in names[2:]:
+                os.remove(os.path.join(install, name))
+    print("killed %d times; every file whole after each kill: %s" % (kills, whole))
+    check(whole and kills >= 10, "kills: %d, whole: %s" % (kills, whole))
+
+    # A link planted inside the installation: that entry is refused, the
+    # rest goes in.
+    write(os.path.join(site.root, "link", "good.qz"), pack(good))
+    write(os.path.join(site.root, "link", "ServerManifest.xml"), manifest(
+        entry("through-link.txt", "good.qz", len(good), "/sub"), entry("good.txt", "good.qz", len(good))))
+    install = fresh_install("install-link")
     outside = os.path.join(SCRATCH, "outside")
     os.makedirs(outside)
     os.symlink(outside, os.path.join(install, "sub"))
-    for victim in ["endless.bin", "trickle.bin", "trailing.bin"]:
-        write(os.path.join(install, victim), b"old " + victim.encode())
-    boxes, disk = run("packed bodies", install, site.url("files/"))
-    log = renovo_log()
+    boxes, _ = run("link in the installation", install, site.url("link/"))
     check(read(os.path.join(install, "good.txt")) == good, "legitimate file not installed")
-    for victim in ["endless.bin", "trickle.bin", "trailing.bin"]:
-        check(read(os.path.join(install, victim)) == b"old " + victim.encode(), victim + " changed")
     check(os.listdir(outside) == [], "written through the link: %s" % os.listdir(outside))
-    check("larger than the limit" in log and "not complete after" in log, "endless or trickling file not cut off")
-    check("data after the end of the packed stream" in log, "trailing data accepted")
-    check(disk <= PACKED_CAP + MANIFEST_CAP, "%d bytes in the temporary folder" % disk)
-    check("box: information | Update | Application update completely!" in boxes, "run not completed: %s" % boxes)
-    check(tree_bytes(os.path.join(TMPDIR, "Renovo")) == 0, "files left in the working folder")
+    check(COMPLETE in boxes, "run not completed: %s" % boxes)
 
     # The log's place holds a link to someone's file; RunInfo.ini is a FIFO.
     victim = os.path.join(SCRATCH, "victim.txt")
@@ -92,6 +215,6 @@ with Site(os.path.join(SCRATCH, "www")) as site:
     write(os.path.join(site.root, "empty", "ServerManifest.xml"), manifest())
     boxes, _ = run("log link, settings FIFO", install, site.url("empty/"))
     check(read(victim) == b"precious", "the log was written through the link")
-    check("box: information | Update | Application update completely!" in boxes, "run not completed: %s" % boxes)
+    check(COMPLETE in boxes, "run not completed: %s" % boxes)
     os.remove(os.path.join(TMPDIR, "Renovo_log.txt"))
 check.finish("renovo hostile bodies")
