@@ -5,19 +5,22 @@ where it takes one ("/status/404/file.bin", "/trickle/100/x", "/endless/x"),
 or by the prefix of its last name ("endless-x.qz", for a manifest entry that
 cannot name a folder; the argument then is the default). Site.misbehave
 makes every request misbehave one way ("endless", "trickle/100"), for a
-program that asks for a fixed path. A new misbehaviour is one more function
-in the table.
+program that asks for a fixed path, or, as a dict, the requests for the
+names it maps ({"ServerManifest.xml.sig": "bomb/8"}). A new misbehaviour is
+one more function in the table.
 
 In a test's own process: Site(folder). For another program (the Qt tests):
 `python3 site.py FOLDER` prints the port as its first line and serves until
 its standard input closes. Plain standard library, so it runs from its path."""
 
+import functools
 import gzip
 import http.server
 import os
 import sys
 import threading
 import time
+import zlib
 
 # Name -> (answer(handler, argument, name), the argument's default or None
 # when it takes none).
@@ -99,10 +102,36 @@ def _gzip_chunked(h, _, name):
     """The file gzip-coded and chunked, so that no length is announced."""
     data = gzip.compress(h.file(name) or b"")
     h.head(200, {"Content-Encoding": "gzip", "Transfer-Encoding": "chunked"})
-    for at in range(0, len(data), 65536):
-        piece = data[at:at + 65536]
-        h.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
-    h.wfile.write(b"0\r\n\r\n")
+    h.chunked(data)
+
+
+@functools.lru_cache(maxsize=1)
+def _gzip_member():
+    stream, zeros = zlib.compressobj(9, zlib.DEFLATED, 31), bytes(1 << 20)
+    return b"".join(stream.compress(zeros) for _ in range(1024)) + stream.flush()
+
+
+def gzip_bomb(mib):
+    """About `mib` MiB of gzip that inflate to 1024 times as many zeros: as
+    many members of 1 GiB each (gzip -d reads them all), the first made in
+    a few seconds and kept."""
+    return _gzip_member() * mib
+
+
+@misbehaviour("bomb", "1")
+def _bomb(h, mib, _name):
+    """A gzip bomb of `mib` MiB, its length announced."""
+    data = gzip_bomb(int(mib))
+    h.head(200, {"Content-Encoding": "gzip", "Content-Length": str(len(data))})
+    h.wfile.write(data)
+
+
+@misbehaviour("bomb-chunked", "1")
+def _bomb_chunked(h, mib, _name):
+    """A gzip bomb of `mib` MiB, chunked, so that no length is announced."""
+    data = gzip_bomb(int(mib))
+    h.head(200, {"Content-Encoding": "gzip", "Transfer-Encoding": "chunked"})
+    h.chunked(data)
 
 
 @misbehaviour("headers", "100000")
@@ -176,6 +205,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.end_headers()
         self.close_connection = True
 
+    def chunked(self, data):
+        for at in range(0, len(data), 65536):
+            piece = data[at:at + 65536]
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        self.wfile.write(b"0\r\n\r\n")
+
     def stream(self, piece, pause=0):
         """Writes piece() again and again until the client goes, the site
         closes or the longest answer is over."""
@@ -191,7 +226,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def do_GET(self):
         self.site.requests.append(self.path)
-        path = "/" + self.site.misbehave + self.path if self.site.misbehave else self.path
+        how = self.site.misbehave
+        if isinstance(how, dict):
+            how = how.get(self.path.rsplit("/", 1)[-1])
+        path = "/" + how + self.path if how else self.path
         parts = path.lstrip("/").split("/")
         how, argument, name = None, None, parts[-1]
         if len(parts) > 1 and parts[0] in MISBEHAVIOURS:

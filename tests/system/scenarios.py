@@ -11,7 +11,7 @@ import xml.etree.ElementTree as ET
 from harness.basics import ARTIFACTS, boxes_in, check, free_port, read, run, wait_for, write
 from harness.manifests import HOSTILE_MANIFESTS, hostile_site
 from harness.renovo import patched_version, publish, snapshot, tree_bytes
-from harness.site import Site
+from harness.site import Site, gzip_bomb
 from harness.system import Session
 
 
@@ -232,9 +232,12 @@ def update_accepted():
 
 
 def update_hostile_bodies():
-    # Manifests that crash or swamp a DOM reader, bodies without end and a
-    # trickle: each check ends with its box, Orvane keeps running in little
-    # memory and the temporary folder never holds more than the cap.
+    # Manifests that crash or swamp a DOM reader, bodies without end, a
+    # trickle, gzip bombs, header and cookie floods and lines without end:
+    # each check ends with its box, Orvane keeps running in little memory,
+    # its polling goes on during the checks and the temporary folder never
+    # holds more than the cap.
+    gzip_bomb(8)
     with Session() as s, Site(os.path.join(s.root, "site")) as site:
         limits = {"ORVANE_DOWNLOAD_STALL_MS": "2000", "ORVANE_DOWNLOAD_MIN_RATE": str(64 << 20)}
         latest = "box: information | Orvane | Your software is latest!"
@@ -243,7 +246,11 @@ def update_hostile_bodies():
         said = []
         peak_disk = 0
         before = peak_memory(p.pid)
-        for mode, box in [("nested", latest), ("entities", latest), ("endless", failed), ("trickle", failed)]:
+        ticks = s.log().count("Timer end ")
+        for mode, box in [("nested", latest), ("entities", latest), ("endless", failed), ("trickle", failed),
+                          ("bomb/1", failed), ("bomb/8", failed), ("bomb-chunked/8", failed),
+                          ("headers/300000", failed), ("cookies/20000", failed),
+                          ("header-line", failed), ("chunk-size", failed)]:
             if mode in HOSTILE_MANIFESTS:
                 write(os.path.join(site.folder, "ServerManifest.xml"), HOSTILE_MANIFESTS[mode])
             else:
@@ -260,14 +267,20 @@ def update_hostile_bodies():
             site.misbehave = None
             check(p.poll() is None, "Orvane ended on the %s manifest (status %s)" % (mode, p.poll()))
             check(said and said[-1] == box, "%s: %s" % (mode, said[-1:]))
-            print("%-9s answered after %4.1f s" % (mode, time.monotonic() - begin))
+            print("%-15s answered after %4.1f s, peak memory so far %.1f MB"
+                  % (mode, time.monotonic() - begin, peak_memory(p.pid) / 1024))
         peak = peak_memory(p.pid)
-        print("Orvane peak memory %.1f MB (%.1f MB before the checks), temporary folder at most %d bytes"
-              % (peak / 1024, before / 1024, peak_disk))
+        starts = [line[:12] for line in s.log().splitlines() if line[14:].startswith("Timer start")]
+        seconds = [int(t[0:2]) * 3600 + int(t[3:5]) * 60 + int(t[6:8]) + int(t[9:12]) / 1000 for t in starts]
+        gaps = [b - a for a, b in zip(seconds, seconds[1:]) if b >= a]
+        print("Orvane peak memory %.1f MB (%.1f MB before the checks), temporary folder at most %d bytes, "
+              "%d ticks during the checks, longest time between ticks %.2f s"
+              % (peak / 1024, before / 1024, peak_disk, s.log().count("Timer end ") - ticks, max(gaps)))
         # The GUI's own footprint (X connection, fonts) is most of it; the
         # hostile bodies may add little.
         check(peak < 100 * 1024 and peak - before < 16 * 1024, "peak memory %d KiB" % peak)
         check(peak_disk <= (4 << 20) + (1 << 20), "%d bytes in the temporary folder" % peak_disk)
+        check(s.log().count("Timer end ") > ticks + len(said), "the polling stopped during the checks")
 
 
 def peak_memory(pid):

@@ -15,11 +15,11 @@ import os
 import shutil
 import subprocess
 
-from harness.basics import SCRATCH, TMPDIR, Tally, read, write
+from harness.basics import SCRATCH, STAGE, TMPDIR, Tally, read, write
 from harness.manifests import HOSTILE_MANIFESTS, entry, failing_files, manifest, pack
 from harness.renovo import (RESTART_RECORDER, Measured, install_renovo, renovo_env, renovo_log, restarted, snapshot,
                             tree_bytes)
-from harness.site import Site
+from harness.site import Site, gzip_bomb
 
 check = Tally()
 MANIFEST_CAP = 4 * 1024 * 1024
@@ -76,38 +76,47 @@ class SmallFileSystem:
             subprocess.run(["umount", "-l", self.path])
 
 
+gzip_bomb(1)  # made before the runs, whose stall limit is shorter than its making
 with Site(os.path.join(SCRATCH, "www")) as site:
-    # The manifest itself: refused, nothing changes, the run stops at the
-    # manifest and the program is started again.
-    write(os.path.join(site.root, "m", "ServerManifest.xml"), b"<m/>")
-    os.makedirs(os.path.join(site.root, "big"))
-    with open(os.path.join(site.root, "big", "ServerManifest.xml"), "wb") as f:
-        for _ in range(16):  # gzip makes 16 KiB of it
-            f.write(b" " * (1 << 20))
+    # The manifest itself: refused, nothing changes, the program is started
+    # again. A manifest that does not come stops the run with "open error!",
+    # one that does not parse with no box; one asking for more than a run
+    # may bring fails it before any packed file is fetched.
+    write(os.path.join(site.root, "m", "ServerManifest.xml"), b"<m/>" + b" " * 9000)
     for name, body in HOSTILE_MANIFESTS.items():
         write(os.path.join(site.root, name, "ServerManifest.xml"), body)
-    for name, prefix, expect in [
-            ("manifest nested", "nested/", "Manifest not readable:"),
-            ("manifest entities", "entities/", "Manifest not readable:"),
-            ("endless manifest", "endless/m/", "larger than the limit"),
-            ("huge manifest", "huge/m/", "larger than the limit"),
-            ("trickling manifest", "trickle/100/m/", "not complete after"),
-            ("redirected manifest", "redirect/m/", "HTTP status 302"),
-            ("gzip bomb with a length", "gzip/big/", "content coding"),
-            ("gzip bomb without a length", "gzip-chunked/big/", "content coding"),
-            ("100000 headers", "headers/100000/m/", "more than 100 header lines"),
-            ("20000 cookies", "cookies/20000/m/", "more than 100 header lines"),
-            ("endless header line", "header-line/m/", "Failure"),
-            ("endless status line", "status-line/m/", "Failure"),
-            ("endless chunk size", "chunk-size/m/", "hexadecimal"),
-            ("endless chunk-size line", "chunk-extension/m/", "no data for 2000 ms")]:
+    write(os.path.join(site.root, "shared", "ServerManifest.xml"),
+          manifest(*[entry("f%d.bin" % n, "one.qz", 1 << 20) for n in range(4096)]))
+    write(os.path.join(site.root, "total", "ServerManifest.xml"),
+          manifest(*[entry("f%d.bin" % n, "f%d.qz" % n, 1 << 20) for n in range(4096)]))
+    for name, prefix, expect, box in [
+            ("manifest nested", "nested/", "Manifest not readable:", None),
+            ("manifest entities", "entities/", "Manifest not readable:", None),
+            ("endless manifest", "endless/m/", "larger than the limit", OPEN_ERROR),
+            ("huge manifest", "huge/m/", "larger than the limit", OPEN_ERROR),
+            ("cut-off manifest", "short/m/", "Failure", OPEN_ERROR),
+            ("trickling manifest", "trickle/100/m/", "not complete after", OPEN_ERROR),
+            ("redirected manifest", "redirect/m/", "HTTP status 302", OPEN_ERROR),
+            ("gzip bomb with a length", "bomb/1/m/", "content coding", OPEN_ERROR),
+            ("gzip bomb without a length", "bomb-chunked/1/m/", "content coding", OPEN_ERROR),
+            ("100000 headers", "headers/100000/m/", "more than 100 header lines", OPEN_ERROR),
+            ("20000 cookies", "cookies/20000/m/", "more than 100 header lines", OPEN_ERROR),
+            ("endless header line", "header-line/m/", "Failure", OPEN_ERROR),
+            ("endless status line", "status-line/m/", "Failure", OPEN_ERROR),
+            ("endless chunk size", "chunk-size/m/", "hexadecimal", OPEN_ERROR),
+            ("endless chunk-size line", "chunk-extension/m/", "no data for 2000 ms", OPEN_ERROR),
+            ("4096 entries, one packed file", "shared/", "more than 4 entries name", FAILED),
+            ("4096 entries of 1 MiB", "total/", "add up to more than 1073741824 bytes", FAILED)]:
         install = fresh_install("install-" + prefix.replace("/", "-"))
         before = snapshot(install)
+        asked = len(site.requests)
         boxes, disk = run(name, install, site.url(prefix))
         check(expect in renovo_log(), "%s: no %r in the log" % (name, expect))
         check(disk <= MANIFEST_CAP + 1024 * 1024, "%s: %d bytes in the temporary folder" % (name, disk))
-        check(COMPLETE not in boxes and FAILED not in boxes, "%s: %s" % (name, boxes))
+        check(boxes == ([box] if box else []), "%s: %s" % (name, boxes))
         check(snapshot(install, ["restarted.txt"]) == before, "%s: the installation changed" % name)
+        check(not [r for r in site.requests[asked:] if not r.endswith("ServerManifest.xml")],
+              "%s: fetched %s" % (name, site.requests[asked:]))
 
     # Packed files: each failing one beside a legitimate one fails the whole
     # run; the installation stays the old release, byte for byte.
@@ -137,22 +146,37 @@ with Site(os.path.join(SCRATCH, "www")) as site:
     for name, data in new.items():
         write(os.path.join(release, name + ".qz"), pack(data))
 
-    # A full disk in the installation or in the temporary folder.
-    for where in ["installation", "temporary folder"]:
-        with SmallFileSystem(os.path.join(SCRATCH, "small-" + where.split()[0]), 4 << 20) as small:
+    # The same release without sizes, which the free-space check cannot see
+    # coming, and with a manifest padded beyond a write buffer.
+    for folder, sizes, pad in [("nosize", False, b""), ("padded", True, b" " * 9000)]:
+        shutil.copytree(release, os.path.join(site.root, folder))
+        write(os.path.join(site.root, folder, "ServerManifest.xml"), manifest(*[
+            entry(name, name + ".qz", len(data) if sizes else "", date="3/5/2030 2:3:7 PM")
+            for name, data in new.items()])[:-4] + pad + b"</m>")
+
+    # A full disk in the installation or in the temporary folder: the old
+    # release stays byte for byte, nothing is left half written.
+    renovo_size = os.path.getsize(os.path.join(STAGE, "Renovo"))
+    for label, where, left, folder, box, expect in [
+            ("installation", "install", 1 << 20, "release/", FAILED, "bytes free for"),
+            ("installation, no sizes", "install", 1 << 20, "nosize/", FAILED, "cannot write"),
+            ("temporary folder", "tmp", 1 << 20, "release/", FAILED, "Update failed"),
+            ("temporary folder, manifest", "tmp", 8192, "padded/", OPEN_ERROR, "Failure")]:
+        with SmallFileSystem(os.path.join(SCRATCH, "small"), renovo_size + (4 << 20)) as small:
             if not small.mounted:
-                print("full %s: skipped, no tmpfs can be mounted here" % where)
+                print("full %s: skipped, no tmpfs can be mounted here" % label)
                 continue
-            install = fresh_install("full", os.path.join(small.path, "install") if where == "installation" else None)
-            env = {}
-            if where != "installation":
-                env["TMPDIR"] = os.path.join(small.path, "tmp")
-                os.makedirs(env["TMPDIR"])
-            small.fill_leaving(1 << 20)
+            install = fresh_install("full", os.path.join(small.path, "install") if where == "install" else None)
+            tmp = os.path.join(small.path, "tmp") if where == "tmp" else TMPDIR
+            os.makedirs(tmp, exist_ok=True)
+            small.fill_leaving(left)
             before = snapshot(install)
-            boxes, _ = run("full " + where, install, site.url("release/"), env)
-            check(FAILED in boxes and COMPLETE not in boxes, "full %s: %s" % (where, boxes))
-            check(snapshot(install, ["restarted.txt"]) == before, "full %s: the installation changed" % where)
+            boxes, _ = run("full " + label, install, site.url(folder), {"TMPDIR": tmp})
+            check(boxes == [box], "full %s: %s" % (label, boxes))
+            check(snapshot(install, ["restarted.txt"]) == before, "full %s: the installation changed" % label)
+            check(tree_bytes(os.path.join(tmp, "Renovo")) == 0, "full %s: files left in the working folder" % label)
+            if where == "install":
+                check(expect in renovo_log(), "full %s: no %r in the log" % (label, expect))
             shutil.rmtree(install)
 
     # Killed (SIGKILL) at each rename and at each link it makes: every file

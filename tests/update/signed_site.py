@@ -13,7 +13,7 @@ import subprocess
 from harness.basics import SCRATCH, STAGE, Tally, boxes_in, read, write
 from harness.manifests import pack
 from harness.renovo import RESTART_RECORDER, install_renovo, publish, renovo_log, restarted, run_renovo
-from harness.site import Site
+from harness.site import Site, gzip_bomb
 
 KEY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "signing", "test-update.key")
 SIGNED_RENOVO = os.path.join(os.environ.get("ORVANE_BUILD_DIR", ""), "tests", "renovo-signed")
@@ -56,6 +56,7 @@ def run(name, folder, site_dir, path=PRODUCTION):
     return said
 
 
+gzip_bomb(1)  # made before any run waits for it
 with Site(os.path.join(SCRATCH, "www")) as site:
     # A key pair of renovo-publish's own: its public key prints as base64.
     stranger = os.path.join(SCRATCH, "stranger.key")
@@ -74,13 +75,16 @@ with Site(os.path.join(SCRATCH, "www")) as site:
           "good site: data not installed")
     check(read(os.path.join(folder, "UpdateSequence")).strip() == b"5", "accepted sequence not kept")
 
-    def forged(name, make, sequence=b"0\n", what="Refused", path=PRODUCTION):
+    def forged(name, make, sequence=b"0\n", what="Refused", path=PRODUCTION, signature=None):
+        """`signature`: how the site misbehaves when asked for the signature."""
         where = os.path.join(site.root, name.replace(" ", "-").replace("'", ""))
         make(where)
         folder = install("install-" + os.path.basename(where), sequence)
         if isinstance(sequence, str):  # a folder, not a file
             os.makedirs(os.path.join(folder, "UpdateSequence"))
+        site.misbehave = signature and {"ServerManifest.xml.sig": signature}
         said = run(name, folder, where, path)
+        site.misbehave = None
         check(REFUSED in said and COMPLETE not in said, "%s: %s" % (name, said))
         check(read(os.path.join(folder, "Orvane")) == old_program, name + ": program replaced")
         check(not os.path.exists(os.path.join(folder, "data", "lib.dat")), name + ": data installed")
@@ -106,6 +110,10 @@ with Site(os.path.join(SCRATCH, "www")) as site:
     forged("older sequence", lambda where: signed(where, "--sign", KEY, "--sequence", "5"), sequence=b"6\n",
            what="older than the accepted 6")
     forged("expired", lambda where: signed(where, "--sign", KEY, "--expires", "2020-01-01T00:00:00Z"), what="expired")
+    # A hostile signature file, however big it unpacks or however long it is.
+    for label, how, what in [("gzip bomb", "bomb/1", "content coding"), ("without end", "endless", "limit of 4096"),
+                             ("header flood", "headers/100000", "more than 100 header lines")]:
+        forged("signature " + label, lambda where: signed(where, "--sign", KEY), signature=how, what=what)
     # The test site's manifest at the production address, and back.
     forged("test site's manifest", lambda where: signed(where, "--sign", KEY, channel="test", at=PRODUCTION),
            what='signed for the \\"test\\" site')
