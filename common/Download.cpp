@@ -57,8 +57,9 @@ qint64 NowMs()
 // How long a worker told to stop may take before it is left behind.
 constexpr qint64 kAbandonAfterMs = 2000;
 
-// Why the transfer was given up from outside the answer itself.
-enum Cutoff : int { kNone, kCancelled, kStalled, kTooSlow };
+// Why the transfer was given up from outside the answer itself; or
+// kCommitting: past the point where it can be, the file is going in place.
+enum Cutoff : int { kNone, kCancelled, kStalled, kTooSlow, kCommitting };
 
 // One download, run on a worker thread: the exchange streams through the
 // answer's rules into a new file beside the target, which replaces the
@@ -93,6 +94,11 @@ public:
                                                  : QString::fromStdString(transportProblem);
         if (m_problem.isEmpty() && !m_answer.Complete())
             m_problem = m_answer.Problem();
+        // A limit that fires from here on would report a failure while the
+        // file still replaces the target: it must win before, or not at all.
+        int none = kNone;
+        if (m_problem.isEmpty() && !m_cutoff.compare_exchange_strong(none, kCommitting))
+            m_problem = CutoffProblem();
         // An empty body still makes (and empties) the file.
         if (m_problem.isEmpty() && !m_fileOpen && !(m_fileOpen = m_file.CreateBeside(m_localPath)))
             m_problem = m_file.Problem();
@@ -136,6 +142,8 @@ public:
 
     bool KeepGoing() override
     {
+        if (m_cutoff == kCommitting)
+            return true;
         const qint64 now = NowMs();
         if (m_cancelled)
             CutOff(kCancelled);

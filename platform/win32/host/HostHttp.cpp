@@ -148,6 +148,10 @@ HttpEnd HttpGet(const std::string& url, const std::vector<std::string>& headerLi
     ::WinHttpSetTimeouts(request.get(), 0, 0, 0, 0);
     DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     ::WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof(never));
+    // Windows' own default, stated: the head as a whole (status line and
+    // every header line) is bounded before any of it reaches us.
+    DWORD headBytes = 64 * 1024;
+    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_MAX_RESPONSE_HEADER_SIZE, &headBytes, sizeof(headBytes));
     for (const std::string& line : headerLines) {
         const std::wstring wide = win32::Widen(line);
         if (!::WinHttpAddRequestHeaders(request.get(), wide.c_str(), static_cast<DWORD>(wide.size()),

@@ -210,10 +210,23 @@ def new_build(s):
 
 
 def update_from_menu():
+    """WinHTTP against the hostile site first: each check ends with the
+    network box and installs nothing; then the real update."""
     with Scenario(DESK, "update_from_menu") as s, Site(os.path.join(s.root, "site")) as site:
         release = new_build(s)
         publish(release, site.folder, "1.3.0.0")
-        first = s.started_orvane(extra_env={"ORVANE_AUTO_CONFIRM": "1", "ORVANE_SITE_HOST": site.host})
+        first = s.started_orvane(extra_env={"ORVANE_AUTO_CONFIRM": "1", "ORVANE_SITE_HOST": site.host,
+                                            "ORVANE_DOWNLOAD_STALL_MS": "5000"})
+        failed = "box: information | Orvane | Network connection is failed , please try to check later!"
+        for n, (how, why) in enumerate([("bomb/1", "content coding"), ("headers/1000", "more than 100 header lines"),
+                                        ("endless", "larger than the limit"), ("header-line", "Failure"),
+                                        ("status-line", "Failure"), ("chunk-size", "Failure")]):
+            site.misbehave = how
+            s.menu_choose(2)
+            wait_for(lambda: s.boxes_said(first).count(failed) > n, 60, "the network box after " + how)
+            check(why in s.log(), "%s: no %r in the log: %s" % (how, why, s.log()[-600:]))
+            check(first.poll() is None and not s.processes("Renovo.exe"), how + ": the updater ran")
+        site.misbehave = None
         s.menu_choose(2)
         check(first.wait(60) == 0, "Orvane did not end for the update")
         s.restarted()
@@ -239,7 +252,7 @@ def signed_update():
 
         def signed_site():
             shutil.rmtree(site.folder, ignore_errors=True)
-            publish(os.path.dirname(new), site.folder, "1.3.0.0", "--sign", TEST_KEY)
+            publish(os.path.dirname(new), site.folder, "1.3.0.0", "--sign", TEST_KEY, "--channel", "production")
 
         def restarted_after(pid):
             pid = s.restarted(other_than=pid)
