@@ -118,8 +118,12 @@ bool FileSwap::KeepOld(const PlannedFile& file)
     // the file system has no hard links, a copy does the same.
     const bool kept =
         platform::host::AddHardLink(file.installed, file.backup) || CopyWhole(file.installed, file.backup);
-    // On disk before the rename that depends on it.
-    return kept && platform::host::FlushFolder(QFileInfo(file.backup).path());
+    // On disk before the rename that depends on it; a copy cut short must
+    // not stay to be taken for the old file.
+    if (kept && platform::host::FlushFolder(QFileInfo(file.backup).path()))
+        return true;
+    QFile::remove(file.backup);
+    return false;
 }
 
 bool FileSwap::Undo(const PlannedFile& file)
@@ -171,11 +175,16 @@ QString FileSwap::SwapAll(const QList<PlannedFile>& files)
         platform::host::FlushFolder(m_installDir);
         return {};
     }
+    bool undone = true;
     for (int i = done - 1; i >= 0; --i)
-        Undo(files.at(i));
+        undone = Undo(files.at(i)) && undone;
     for (const PlannedFile& file : files)
         QFile::remove(file.staged);
     FlushFoldersOf(files, m_installDir);
+    // An old file that could not go back keeps the journal, so that the
+    // next run tries again before anything else.
+    if (!undone)
+        return problem + QStringLiteral(", and not every old file could be put back");
     QFile::remove(JournalPath());
     return problem;
 }
@@ -212,12 +221,17 @@ int FileSwap::UndoInterrupted()
         }
     }
     int restored = 0;
+    bool undone = true;
     for (const PlannedFile& file : files) {
         const bool keptOld = file.replaces && Exists(file.backup);
-        if (Undo(file) && keptOld)
+        const bool done = Undo(file);
+        undone = done && undone;
+        if (done && keptOld)
             ++restored;
     }
     FlushFoldersOf(files, m_installDir);
+    if (!undone)
+        return kUndoIncomplete;
     QFile::remove(JournalPath());
     platform::host::FlushFolder(m_installDir);
     return readable ? restored : -1;

@@ -24,6 +24,9 @@ namespace orvane {
 // Renames staged over target in one step; the host's by default.
 using ReplaceStep = std::function<bool(const QString& staged, const QString& target)>;
 
+// UndoInterrupted: an old file could not go back.
+constexpr int kUndoIncomplete = -2;
+
 class FileSwap {
 public:
     explicit FileSwap(QString installDir);
@@ -32,14 +35,17 @@ public:
 
     // Writes the journal, swaps every file in and removes the journal. On
     // any failure everything swapped so far is put back, the staged files
-    // and the journal go, and the reason is returned.
+    // and the journal go (the journal stays when an old file cannot go
+    // back), and the reason is returned.
     QString SwapAll(const QList<PlannedFile>& files);
     // Removes the old files SwapAll kept (once it succeeded).
     void RemoveBackups(const QList<PlannedFile>& files);
 
     // Undoes the swap a journal left in the installation folder, if one is
     // there. Returns how many files were put back, -1 when the journal could
-    // not be read (then every kept old file found is put back all the same).
+    // not be read (then every kept old file found is put back all the same),
+    // kUndoIncomplete when an old file could not go back (the journal and the kept files
+    // stay for the next try).
     int UndoInterrupted();
 
     QString JournalPath() const;

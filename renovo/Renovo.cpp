@@ -126,6 +126,13 @@ void Renovo::slotUpdate()
     // First what a run cut off in the middle of its swap left: the old
     // release comes back whole before anything else is looked at.
     const int undone = FileSwap(installDir).UndoInterrupted();
+    if (undone == kUndoIncomplete) {
+        // The kept old files are all that is left of the old release: no
+        // new swap (nor the cleanup below) may touch them.
+        qDebug() << "Update failed: an interrupted update cannot be undone, its old files stay kept";
+        Refuse();
+        return;
+    }
     if (undone != 0)
         qDebug() << "Interrupted update undone:" << (undone < 0 ? QStringLiteral("journal unreadable, kept files put back")
                                                                  : QString::number(undone) + " files put back");

@@ -179,6 +179,21 @@ TEST_F(SwapTest, AllSwappedInOrAllPutBack)
         EXPECT_FALSE(swap.SwapAll(files).isEmpty());
         EXPECT_EQ(Tree(), before) << "failing at rename " << failAt;
     }
+    // Putting back fails too: the journal and the kept old files stay, no
+    // undo with the same failure drops them, a later one that works brings
+    // the old release back.
+    SetUp();
+    FileSwap broken(install);
+    int calls = 0;
+    broken.SetReplaceStep([&](const QString& staged, const QString& target) {
+        return calls++ < 2 && platform::host::ReplaceWithStaged(staged, target);
+    });
+    EXPECT_TRUE(broken.SwapAll(files).endsWith("not every old file could be put back"));
+    EXPECT_EQ(broken.UndoInterrupted(), kUndoIncomplete);
+    ASSERT_TRUE(QFileInfo::exists(broken.JournalPath()));
+    EXPECT_EQ(FileSwap(install).UndoInterrupted(), 2);
+    RemoveStagedLeftovers(install);
+    EXPECT_EQ(Tree(), before);
     SetUp();
     FileSwap swap(install);
     ASSERT_EQ(swap.SwapAll(files), QString());
