@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "common/Log.h"
+#include "common/RasterWindows.h"
 #include "common/UserPrompts.h"
 #include "platform/Platform.h"
 #include "renovo/Renovo.h"
@@ -12,6 +13,7 @@ namespace orvane {
 
 int RenovoMain(int argc, char* argv[])
 {
+    UseRasterWindows();
     QApplication app(argc, argv);
     InitLog(LogFlavor::Renovo);
     qAddPostRoutine(CloseLogFile);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "common/Log.h"
+#include "common/RasterWindows.h"
 #include "common/Settings.h"
 #include "orvane/ui/MainWindow.h"
 
@@ -31,6 +32,7 @@ int ShowAlreadyRunning()
 
 int RunOrvane(int argc, char** argv, MonitorContext& monitors)
 {
+    UseRasterWindows();
     QApplication app(argc, argv);
     // The instance test comes before the log is opened: opening it with "w+"
     // would empty the log of the instance that is already running.
