@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "orvane/monitor/MonitorContext.h"
+#include "orvane/ui/TrayPictures.h"
 #include "platform/Types.h"
 
 class QAction;
@@ -188,6 +189,7 @@ private:
     std::vector<int> m_pPivotValue;
 
     QString m_strTrayIconPath;
+    TrayPictures m_trayPictures;
 
     int m_nNestedLoops = 0;
     // Actions, groups and menus replaced by a reload, released once no slot

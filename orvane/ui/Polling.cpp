@@ -40,8 +40,13 @@ void MainWindow::CreatePollTimer()
 void MainWindow::SetTrayIconFile(const QString& path)
 {
     m_strTrayIconPath = path;
-    if (m_pTrayIcon)
-        m_pTrayIcon->setIcon(QIcon(path));
+    if (!m_pTrayIcon)
+        return;
+    const QIcon& picture = m_trayPictures.Picture(path);
+    // Every tick names the picture again; handing over the one the tray
+    // shows already would only make the tray host draw it anew.
+    if (m_pTrayIcon->icon().cacheKey() != picture.cacheKey())
+        m_pTrayIcon->setIcon(picture);
 }
 
 void MainWindow::ShowStatusUnknown()

@@ -91,6 +91,26 @@ TEST(Polling, UpsideDownAndUnknownReadingsLeaveTheDesktopInLandscape)
     }
 }
 
+TEST(Polling, TheTrayKeepsItsPictureWhileTheReadingStaysAndSharesItWhenItComesBack)
+{
+    Rig rig("one-4k.json", NoDelays);
+    auto window = rig.MakeWindow();
+    const auto picture = [&] { return window->TrayIcon()->icon().cacheKey(); };
+    rig.Tick(*window);
+    const qint64 landscape = picture();
+    rig.Tick(*window);
+    EXPECT_EQ(picture(), landscape);
+    rig.Sim({"pivot", "0", "2"});
+    rig.Tick(*window);
+    const qint64 cw90 = picture();
+    EXPECT_NE(cw90, landscape);
+    rig.Tick(*window);
+    EXPECT_EQ(picture(), cw90);
+    rig.Sim({"pivot", "0", "1"});
+    rig.Tick(*window);
+    EXPECT_EQ(picture(), landscape);
+}
+
 TEST(Polling, FailingReadsReloadOnTheFourthTickAndAtMostThreeTimesInARow)
 {
     Rig rig("one-4k.json", NoDelays);
