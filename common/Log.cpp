@@ -2,13 +2,22 @@
 
 #include <QByteArray>
 #include <QDebug>
-#include <QTime>
 
+#include <cstring>
+#include <mutex>
+
+#include "common/LogClock.h"
 #include "common/Settings.h"
 #include "common/TempFolder.h"
 #include "platform/host/HostFiles.h"
 
 namespace orvane {
+
+namespace {
+const char* const kProgramLinesName = "orvane";
+}
+
+Q_LOGGING_CATEGORY(lcOrvane, kProgramLinesName)
 
 std::FILE* g_pLogFile = nullptr;
 int g_nTraceLevel = 1;
@@ -16,6 +25,13 @@ int g_nTraceLevel = 1;
 namespace {
 
 LogFlavor g_flavor = LogFlavor::Orvane;
+bool g_bHandlerInstalled = false;
+QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
+
+// Lines come from the GUI thread and the DDC/CI workers alike; the clock's
+// cache and the stream are shared between them.
+std::mutex g_writeMutex;
+LogClock g_clock;
 
 // One message is one line of the file, whatever it carries: every character
 // a reader may take for a line end is written as an escape.
@@ -50,6 +66,26 @@ int Threshold(QtMsgType type)
     return 4;
 }
 
+void ProgramLinesFilter(QLoggingCategory* category)
+{
+    if (g_previousFilter)
+        g_previousFilter(category);
+    // By name: Qt runs filters under its registry lock, which creating the
+    // category (lcOrvane()) would take again.
+    if (!g_bHandlerInstalled || std::strcmp(category->categoryName(), kProgramLinesName) != 0)
+        return;
+    for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
+        category->setEnabled(type, g_pLogFile && PassesTraceLevel(type, g_nTraceLevel));
+}
+
+// Runs the filter over the categories again after the log's state changed.
+void RefilterProgramLines()
+{
+    const QLoggingCategory::CategoryFilter previous = QLoggingCategory::installFilter(ProgramLinesFilter);
+    if (previous != ProgramLinesFilter)
+        g_previousFilter = previous;
+}
+
 }  // namespace
 
 bool PassesTraceLevel(QtMsgType type, int level)
@@ -65,39 +101,54 @@ QString LogFilePath(LogFlavor flavor)
 
 void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (!g_pLogFile || !PassesTraceLevel(type, g_nTraceLevel))
+    if (!PassesTraceLevel(type, g_nTraceLevel))
         return;
     const QByteArray text = OneLine(message).toUtf8();
-    const QByteArray time = QTime::currentTime().toString("hh:mm:ss:zzz").toLocal8Bit();
-    // One formatted print per line: the stream's own lock keeps lines from
-    // worker threads whole.
+    std::lock_guard<std::mutex> lock(g_writeMutex);
+    if (!g_pLogFile)
+        return;
+    char time[LogClock::kTextSize];
+    g_clock.FormatNow(time);
     if (g_flavor == LogFlavor::Orvane) {
-        std::fprintf(g_pLogFile, "%s: %s\n", time.constData(), text.constData());
+        std::fprintf(g_pLogFile, "%s: %s\n", time, text.constData());
     } else {
-        std::fprintf(g_pLogFile, "%s: %s (%s:%u, %s)\n", time.constData(), text.constData(),
+        std::fprintf(g_pLogFile, "%s: %s (%s:%u, %s)\n", time, text.constData(),
                      context.file ? context.file : "(null)", static_cast<unsigned>(context.line),
                      context.function ? context.function : "(null)");
     }
+    // Each line reaches the file at once, so a crash loses nothing already
+    // logged. It costs one write per line and no wake-up: lines are only
+    // written while the program is awake anyway.
     std::fflush(g_pLogFile);
 }
 
 bool OpenLogFile(const QString& path)
 {
-    if (g_pLogFile) {
-        std::fclose(g_pLogFile);
-        g_pLogFile = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_writeMutex);
+        if (g_pLogFile) {
+            std::fclose(g_pLogFile);
+            g_pLogFile = nullptr;
+        }
     }
     // The log lives in a temporary folder others may write to, and the
     // updater runs with more rights than they have: whatever was planted at
     // the log's place (a link, a device, someone else's file) is refused,
     // never written through or emptied.
-    g_pLogFile = platform::host::OpenLogForWriting(path);
-    if (!g_pLogFile) {
+    std::FILE* file = platform::host::OpenLogForWriting(path);
+    if (!file) {
         qDebug() << "Failed to open log file.";
+        RefilterProgramLines();
         return false;
     }
     qDebug() << "Opened log file.";
+    {
+        std::lock_guard<std::mutex> lock(g_writeMutex);
+        g_pLogFile = file;
+    }
     qInstallMessageHandler(LogMessageHandler);
+    g_bHandlerInstalled = true;
+    RefilterProgramLines();
     return true;
 }
 
@@ -105,9 +156,13 @@ void CloseLogFile()
 {
     if (!g_pLogFile)
         return;
-    qDebug() << "Close log file.";
-    std::fclose(g_pLogFile);
-    g_pLogFile = nullptr;
+    qCDebug(lcOrvane) << "Close log file.";
+    {
+        std::lock_guard<std::mutex> lock(g_writeMutex);
+        std::fclose(g_pLogFile);
+        g_pLogFile = nullptr;
+    }
+    RefilterProgramLines();
 }
 
 void InitLog(LogFlavor flavor)

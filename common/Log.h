@@ -2,6 +2,7 @@
 // file in the temporary folder, filtered by the trace level of RunInfo.ini.
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
 
@@ -16,6 +17,13 @@ enum class LogFlavor {
 
 extern std::FILE* g_pLogFile;
 extern int g_nTraceLevel;
+
+// The programs' own lines: qCDebug(lcOrvane) << ... While the log file takes
+// the messages, the category is switched to what the trace level lets
+// through, so a line the level drops is never built (qDebug() would build
+// every line and leave the handler to drop it). Before the log opens, and
+// when it cannot be opened, every line goes to Qt's default output as ever.
+Q_DECLARE_LOGGING_CATEGORY(lcOrvane)
 
 // Reads the trace level and opens the program's log file (emptied).
 void InitLog(LogFlavor flavor);

@@ -1,6 +1,7 @@
 // A stand-in program for the log and settings tests: it starts the log the
-// way the programs do, emits one message of each type and ends either
-// orderly (post-routines run) or through an immediate exit.
+// way the programs do, emits one message of each type and one of the
+// programs' own lines, prints how many of those it built ("built N"), and
+// ends either orderly (post-routines run) or through an immediate exit.
 //   log-probe orvane|renovo orderly|exit
 //   log-probe site            prints the "Others/Site" flag
 //   log-probe paths           prints the log's and the working folder's paths
@@ -15,6 +16,18 @@
 #include "common/Log.h"
 #include "common/Settings.h"
 #include "common/UpdateWorkDir.h"
+
+namespace {
+
+int g_built = 0;
+
+QString Built()
+{
+    ++g_built;
+    return QStringLiteral("built");
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -38,6 +51,8 @@ int main(int argc, char** argv)
     qCritical() << "a critical line";
     // Line and paragraph separators must not start a forged line.
     qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\xE2\x80\xA8" "forged\xE2\x80\xA9");
+    qCDebug(orvane::lcOrvane).noquote() << "a program line" << Built();
+    std::printf("built %d\n", g_built);
     if (std::strcmp(argv[2], "exit") == 0)
         std::exit(0);
     return 0;

@@ -2,6 +2,7 @@
 // scratch installation folder with its own temporary folder.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <ctime>
+
+#include "common/LogClock.h"
 #include "support/TestSupport.h"
 
 using orvane::test::MakeScratchDir;
@@ -35,10 +40,13 @@ Install MakeInstall(const QByteArray& runInfo)
     return install;
 }
 
-QString RunProbe(const Install& install, const QStringList& args, const QString& tmpdir = QString())
+QString RunProbe(const Install& install, const QStringList& args, const QString& tmpdir = QString(),
+                 const QString& timeZone = QString())
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", tmpdir.isNull() ? install.tmp : tmpdir);
+    if (!timeZone.isNull())
+        env.insert("TZ", timeZone);
     const ProcessRun run = RunProcess(install.dir + "/log-probe", args, env, 20000);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0);
@@ -66,6 +74,7 @@ QStringList Texts(const QStringList& lines)
 }
 
 const QString kUtf8Line = QString::fromUtf8("\"Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\\u2028forged\\u2029\"");
+const QString kProgramLine = "a program line built";
 
 }  // namespace
 
@@ -78,25 +87,84 @@ TEST(Log, DefaultLevelWithoutSettingsFileWritesOnlyInfo)
 
 TEST(Log, EachLevelLetsThroughMoreTypes)
 {
+    // "built": how many of the programs' own lines were put together; one the
+    // level drops must cost nothing.
     const struct {
         const char* level;
         QStringList expected;
+        const char* built;
     } cases[] = {
-        {"0", {}},
-        {"abc", {}},
-        {"-3", {}},
-        {"1", {"an info line"}},
-        {"2", {"an info line", "a critical line"}},
-        {"3", {"an info line", "a warning line", "a critical line"}},
+        {"0", {}, "built 0"},
+        {"abc", {}, "built 0"},
+        {"-3", {}, "built 0"},
+        {"1", {"an info line"}, "built 0"},
+        {"2", {"an info line", "a critical line"}, "built 0"},
+        {"3", {"an info line", "a warning line", "a critical line"}, "built 0"},
         {"4",
-         {"Download...", "an info line", "a warning line", "a critical line", kUtf8Line, "Close log file."}},
+         {"Download...", "an info line", "a warning line", "a critical line", kUtf8Line, kProgramLine,
+          "Close log file."},
+         "built 1"},
     };
     for (const auto& c : cases) {
         const Install install = MakeInstall(QByteArray("[TraceSet]\nTraceLevel=") + c.level + "\n");
-        RunProbe(install, {"orvane", "orderly"});
+        EXPECT_EQ(RunProbe(install, {"orvane", "orderly"}), c.built) << "TraceLevel=" << c.level;
         EXPECT_TRUE(QFile::exists(install.tmp + "/Orvane_log.txt")) << c.level;
         EXPECT_EQ(Texts(LogLines(install)), c.expected) << "TraceLevel=" << c.level;
     }
+}
+
+TEST(Log, LinesCarryTheLocalTimeOfTheirZone)
+{
+    // 5:45 east of UTC: the offset's minutes and hours both count.
+    const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(5 * 3600 + 45 * 60);
+    RunProbe(install, {"orvane", "orderly"}, QString(), "XYZ-05:45");
+    const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(5 * 3600 + 45 * 60);
+    const QStringList lines = LogLines(install);
+    ASSERT_FALSE(lines.isEmpty());
+    const QTime stamp = QTime::fromString(lines.first().left(12), "hh:mm:ss:zzz");
+    ASSERT_TRUE(stamp.isValid()) << lines.first().toStdString();
+    const QTime from = before.time().addMSecs(-1);
+    const QTime to = after.time().addMSecs(1);
+    // Across midnight the window wraps.
+    EXPECT_TRUE(from <= to ? (from <= stamp && stamp <= to) : (stamp >= from || stamp <= to))
+        << stamp.toString().toStdString() << " not in " << from.toString().toStdString() << " .. "
+        << to.toString().toStdString();
+}
+
+TEST(LogClock, FollowsTheZoneAcrossItsChangesMinuteByMinute)
+{
+    // One clock through all rows, as the log keeps one: its cached offset must
+    // give way at each change of the zone's offset or of the zone itself.
+    const QByteArray saved = qgetenv("TZ");
+    const struct {
+        const char* zone;
+        qint64 utcMs;
+        const char* text;
+    } rows[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1711846800000 - 60001, "01:58:59:999"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1711846800000 - 1, "01:59:59:999"},  // last of winter time
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1711846800000, "03:00:00:000"},      // summer time begins
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1729990800000 - 1, "02:59:59:999"},  // last of summer time
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1729990800000, "02:00:00:000"},      // the hour again
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1729990800000 + 59999, "02:00:59:999"},
+        {"XYZ-05:45", 1729990800000 + 60000, "06:46:00:000"},               // the user's new zone
+        {"XYZ+09:30", 0, "14:30:00:000"},                                    // the day before
+        {"XYZ+09:30", -1, "14:29:59:999"},
+    };
+    orvane::LogClock clock;
+    for (const auto& row : rows) {
+        qputenv("TZ", row.zone);
+        tzset();
+        char text[orvane::LogClock::kTextSize];
+        clock.Format(row.utcMs, text);
+        EXPECT_STREQ(text, row.text) << row.zone << " " << row.utcMs;
+    }
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    tzset();
 }
 
 TEST(Log, IsEmptiedAtStartAndNeverHoldsItsOpeningLine)
@@ -115,7 +183,7 @@ TEST(Log, ImmediateExitSkipsTheClosingLineButKeepsEverythingWritten)
     const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");
     RunProbe(install, {"orvane", "exit"});
     const QStringList texts = Texts(LogLines(install));
-    EXPECT_EQ(texts.size(), 5);
+    EXPECT_EQ(texts.size(), 6);
     EXPECT_FALSE(texts.contains("Close log file."));
 }
 
@@ -124,7 +192,7 @@ TEST(Log, UpdaterLinesCarryTheEmptyMessageContext)
     const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");
     RunProbe(install, {"renovo", "orderly"});
     const QStringList texts = Texts(LogLines(install, "Renovo_log.txt"));
-    ASSERT_EQ(texts.size(), 6);
+    ASSERT_EQ(texts.size(), 7);
     EXPECT_EQ(texts[0], "Download... ((null):0, (null))");
     EXPECT_EQ(texts[4], kUtf8Line + " ((null):0, (null))");
     EXPECT_FALSE(QFile::exists(install.tmp + "/Orvane_log.txt"));
