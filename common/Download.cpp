@@ -14,6 +14,7 @@
 
 #include "common/CheckedFile.h"
 #include "common/HttpAnswer.h"
+#include "common/Log.h"
 #include "platform/host/HostHttp.h"
 
 namespace orvane {
@@ -193,7 +194,7 @@ private:
 bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes, DownloadCancel* cancel)
 {
     if (cancel && cancel->IsCancelled()) {
-        qDebug() << "Failure" << QStringLiteral("download cancelled");
+        qCDebug(lcOrvane) << "Failure" << QStringLiteral("download cancelled");
         return false;
     }
 
@@ -239,11 +240,11 @@ bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
         problem = job->CutoffProblem();
     }
     if (problem.isEmpty()) {
-        qDebug() << "Download...";
-        qDebug() << "ok";
+        qCDebug(lcOrvane) << "Download...";
+        qCDebug(lcOrvane) << "ok";
         return true;
     }
-    qDebug() << "Failure" << problem;
+    qCDebug(lcOrvane) << "Failure" << problem;
     return false;
 }
 

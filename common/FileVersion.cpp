@@ -3,16 +3,18 @@
 #include <QDebug>
 #include <QFile>
 
+#include "common/Log.h"
+
 namespace orvane {
 
 bool ReadVersionWords(platform::SystemApi& system, const QString& path, std::uint32_t& ms, std::uint32_t& ls)
 {
     switch (system.ReadFileVersion(path.toUtf8().toStdString(), ms, ls)) {
     case platform::VersionRead::NoVersionInfo:
-        qDebug() << "error in GetFileVersionInfo";
+        qCDebug(lcOrvane) << "error in GetFileVersionInfo";
         return false;
     case platform::VersionRead::NoFixedInfo:
-        qDebug() << "error in VerQueryValue";
+        qCDebug(lcOrvane) << "error in VerQueryValue";
         return false;
     case platform::VersionRead::Ok:
         break;

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include "common/Log.h"
 #include "common/UserPrompts.h"
 
 namespace orvane {
@@ -156,7 +157,7 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
     }
     const QByteArray data = file.read(kMaxManifestSize + 1);
     if (data.size() > kMaxManifestSize) {
-        qDebug() << "Manifest not readable: more than" << kMaxManifestSize << "bytes";
+        qCDebug(lcOrvane) << "Manifest not readable: more than" << kMaxManifestSize << "bytes";
         return ManifestRead::ParseError;
     }
     QXmlStreamReader bytes(data);
@@ -169,7 +170,7 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
         problem = Parse(text, entries);
     }
     if (!problem.isEmpty()) {
-        qDebug() << "Manifest not readable:" << problem;
+        qCDebug(lcOrvane) << "Manifest not readable:" << problem;
         entries.clear();
         return ManifestRead::ParseError;
     }

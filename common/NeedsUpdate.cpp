@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "common/Log.h"
 #include "common/UpdateTrust.h"
 
 namespace orvane {
@@ -56,7 +57,7 @@ bool NeedsUpdate(const ManifestEntry& entry, const QString& installDir, const Ve
     if (!entry.fileVersion.isEmpty())
         return CompareVersion(entry.fileVersion, readVersion(installed)) == 1;
     const QDateTime modified = info.lastModified();
-    qDebug() << modified;
+    qCDebug(lcOrvane) << modified;
     const QDateTime listed = ParseFileDate(entry.fileDate);
     if (listed.isValid() && modified < listed)
         return true;
@@ -77,7 +78,7 @@ bool IsOlderThanInstalled(const ManifestEntry& entry, const QString& installDir,
 
 void LogUpdateDecision(const QString& installedPath, bool needsUpdate)
 {
-    qDebug() << installedPath << "  " << needsUpdate;
+    qCDebug(lcOrvane) << installedPath << "  " << needsUpdate;
 }
 
 void CreateEntryFolders(const ManifestEntry& entry, const QString& installDir, const QString& workDir)
@@ -104,17 +105,17 @@ EntryVerdict JudgeEntry(const ManifestEntry& entry, const QString& installDir, c
     if (problem.isEmpty())
         problem = LinkOnPath(entry, installDir, workDir);
     if (!problem.isEmpty()) {
-        qDebug() << "Refused manifest entry:" << problem;
+        qCDebug(lcOrvane) << "Refused manifest entry:" << problem;
         return EntryVerdict::Refused;
     }
     CreateEntryFolders(entry, installDir, workDir);
-    qDebug() << ParseFileDate(entry.fileDate);
+    qCDebug(lcOrvane) << ParseFileDate(entry.fileDate);
     if (!NeedsUpdate(entry, installDir, readVersion))
         return EntryVerdict::UpToDate;
     // The component-wise rule would take installed 2.0 for older than 1.5;
     // a signed site's file never goes back to an older one.
     if (SignedUpdatesRequired() && IsOlderThanInstalled(entry, installDir, readVersion)) {
-        qDebug() << "Kept the installed file, newer than the manifest's:" << InstalledPath(entry, installDir);
+        qCDebug(lcOrvane) << "Kept the installed file, newer than the manifest's:" << InstalledPath(entry, installDir);
         return EntryVerdict::UpToDate;
     }
     return EntryVerdict::OutOfDate;

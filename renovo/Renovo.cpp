@@ -14,6 +14,7 @@
 
 #include "common/Download.h"
 #include "common/FileVersion.h"
+#include "common/Log.h"
 #include "common/ManifestReader.h"
 #include "common/ManifestSeal.h"
 #include "common/NeedsUpdate.h"
@@ -82,7 +83,7 @@ void Renovo::showEvent(QShowEvent*)
 void Renovo::reject()
 {
     if (m_bRunning) {
-        qDebug() << "Update cancelled by the user";
+        qCDebug(lcOrvane) << "Update cancelled by the user";
         m_pCancel->Cancel();
         return;
     }
@@ -118,7 +119,7 @@ void Renovo::slotUpdate()
     }
     const QString workDir = m_workFolder.Path();
     if (!IsPlainName(m_strManifestName)) {
-        qDebug() << "Refused manifest name" << m_strManifestName;
+        qCDebug(lcOrvane) << "Refused manifest name" << m_strManifestName;
         Refuse();
         return;
     }
@@ -129,12 +130,12 @@ void Renovo::slotUpdate()
     if (undone == kUndoIncomplete) {
         // The kept old files are all that is left of the old release: no
         // new swap (nor the cleanup below) may touch them.
-        qDebug() << "Update failed: an interrupted update cannot be undone, its old files stay kept";
+        qCDebug(lcOrvane) << "Update failed: an interrupted update cannot be undone, its old files stay kept";
         Refuse();
         return;
     }
     if (undone != 0)
-        qDebug() << "Interrupted update undone:" << (undone < 0 ? QStringLiteral("journal unreadable, kept files put back")
+        qCDebug(lcOrvane) << "Interrupted update undone:" << (undone < 0 ? QStringLiteral("journal unreadable, kept files put back")
                                                                  : QString::number(undone) + " files put back");
     RemoveStagedLeftovers(installDir);
     const QString localManifest = workDir + "/" + m_strManifestName;
@@ -146,7 +147,7 @@ void Renovo::slotUpdate()
         const QString problem =
             FetchAndCheckSignature(m_strSiteUrl, m_strManifestName, localManifest, installDir, &sequence, m_pCancel);
         if (!problem.isEmpty()) {
-            qDebug() << "Refused manifest:" << problem;
+            qCDebug(lcOrvane) << "Refused manifest:" << problem;
             RemoveIfExists(localManifest);
             Refuse();
             return;
@@ -154,7 +155,7 @@ void Renovo::slotUpdate()
         // Kept before anything is installed: no older manifest is taken
         // from now on, even when this run is cut short.
         if (!WriteAcceptedSequence(installDir, sequence)) {
-            qDebug() << "Refused manifest: the accepted sequence" << sequence << "cannot be kept";
+            qCDebug(lcOrvane) << "Refused manifest: the accepted sequence" << sequence << "cannot be kept";
             RemoveIfExists(localManifest);
             Refuse();
             return;
@@ -182,7 +183,7 @@ void Renovo::slotUpdate()
     const QString failure = InstallAll(entries, installDir, workDir);
     RemoveIfExists(localManifest);
     if (!failure.isEmpty()) {
-        qDebug() << "Update failed:" << failure;
+        qCDebug(lcOrvane) << "Update failed:" << failure;
         Refuse();
         return;
     }
@@ -271,12 +272,12 @@ QString Renovo::InstallAll(const QList<ManifestEntry>& entries, const QString& i
 void Renovo::RestartProgram()
 {
     if (!IsPlainName(m_strRestartProgram)) {
-        qDebug() << "Refused restart program" << m_strRestartProgram;
+        qCDebug(lcOrvane) << "Refused restart program" << m_strRestartProgram;
         return;
     }
     const QString program = QCoreApplication::applicationDirPath() + "/" + m_strRestartProgram;
     if (!QProcess::startDetached(program, {QStringLiteral("1")}))
-        qDebug() << "Cannot start" << program;
+        qCDebug(lcOrvane) << "Cannot start" << program;
 }
 
 }  // namespace orvane

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include "common/CheckedFile.h"
+#include "common/Log.h"
 
 #include <array>
 
@@ -90,7 +91,7 @@ bool UnpackFile(const QString& packedPath, const QString& unpackedPath, qint64 e
                 QString* problemOut)
 {
     auto fail = [&](const QString& problem) {
-        qDebug() << "Unpack failed:" << packedPath << problem;
+        qCDebug(lcOrvane) << "Unpack failed:" << packedPath << problem;
         if (problemOut)
             *problemOut = QStringLiteral("cannot unpack \"%1\": %2").arg(packedPath, problem);
         return false;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "common/Log.h"
 #include "common/TempFolder.h"
 #include "common/UpdateWorkDir.h"
 #include "common/UpdaterFiles.h"
@@ -33,7 +34,7 @@ void RemoveStagedIn(const QString& folder)
                                   QStringLiteral("*") + kPartInfix + "*"};
     const QFileInfoList staged = QDir(folder).entryInfoList(patterns, QDir::Files | QDir::System | QDir::Hidden);
     for (const QFileInfo& file : staged) {
-        qDebug() << "Removing leftover" << file.filePath();
+        qCDebug(lcOrvane) << "Removing leftover" << file.filePath();
         QFile::remove(file.filePath());
     }
 }
@@ -49,14 +50,14 @@ bool WorkFolder::Prepare()
         m_path = shared;
         return true;
     }
-    qDebug() << "Working folder" << shared << "is not this user's own; using a private one";
+    qCDebug(lcOrvane) << "Working folder" << shared << "is not this user's own; using a private one";
     m_private = std::make_unique<QTemporaryDir>(TempFolder() + "/Renovo-XXXXXX");
     if (m_private->isValid() && IsPrivateFolder(m_private->path())) {
         m_path = m_private->path();
         return true;
     }
     m_private.reset();
-    qDebug() << "Refused working folder" << shared;
+    qCDebug(lcOrvane) << "Refused working folder" << shared;
     return false;
 }
 

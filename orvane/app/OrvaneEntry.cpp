@@ -42,7 +42,7 @@ int RunOrvane(int argc, char** argv, MonitorContext& monitors)
     // Without the lock nothing tells whether another instance runs; two
     // would fight over the monitors, so this one does not start.
     if (lock == platform::InstanceLock::Failed) {
-        qWarning() << "Single-instance lock could not be taken; not starting";
+        qCWarning(lcOrvane) << "Single-instance lock could not be taken; not starting";
         return ShowAlreadyRunning();
     }
     InitLog(LogFlavor::Orvane);

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QRegularExpression>
 
+#include "common/Log.h"
 #include "platform/edid/Edid.h"
 
 namespace orvane {
@@ -46,8 +47,8 @@ std::vector<ModelCode> ParseModelCodes(const QStringList& entries)
         if (const auto model = ParseModelCode(entry))
             models.push_back(*model);
         else
-            qWarning().noquote() << "Settings: model entry" << entry
-                                 << "ignored; write three letters and four hexadecimal digits, e.g. ABC1234";
+            qCWarning(lcOrvane).noquote() << "Settings: model entry" << entry
+                                          << "ignored; write three letters and four hexadecimal digits, e.g. ABC1234";
     }
     return models;
 }

@@ -8,6 +8,7 @@
 
 #include "common/Settings.h"
 
+#include "common/Log.h"
 #include "orvane/monitor/DeviceName.h"
 #include "orvane/monitor/SupportedModels.h"
 
@@ -107,9 +108,10 @@ int MonitorInventory::EnumMonitors()
             quint32 current = 0;
             quint32 maximum = 0;
             config.GetVCPFeatureAndVCPFeatureReply(entry.handle, kProbeCode, &codeType, &current, &maximum);
-            qDebug() << "Monitor " << static_cast<quint32>(m_monitors.size()) << " "
-                     << static_cast<const void*>(entry.description.c_str()) << ": 0xAA =" << QString::number(current)
-                     << " Handle:" << reinterpret_cast<void*>(entry.handle);
+            qCDebug(lcOrvane) << "Monitor " << static_cast<quint32>(m_monitors.size()) << " "
+                              << static_cast<const void*>(entry.description.c_str()) << ": 0xAA ="
+                              << QString::number(current)
+                              << " Handle:" << reinterpret_cast<void*>(entry.handle);
 
             PhysicalMonitorInfo monitor;
             static_cast<DisplayMonitorInfo&>(monitor) = record;
@@ -120,15 +122,15 @@ int MonitorInventory::EnumMonitors()
                 monitor.identity = MonitorIdentity(monitor.monitorDevice.deviceId, m_platform.Registry());
             monitor.supported = IsSupportedModel(monitor.identity);
             monitor.hPhysicalMonitor = entry.handle;
-            qDebug() << "X " << monitor.identity.NativeWidth() << " Y" << monitor.identity.NativeHeight()
-                     << ": SerialNumber =" << QString::fromLatin1(monitor.identity.SerialNumber());
+            qCDebug(lcOrvane) << "X " << monitor.identity.NativeWidth() << " Y" << monitor.identity.NativeHeight()
+                              << ": SerialNumber =" << QString::fromLatin1(monitor.identity.SerialNumber());
             m_monitors.push_back(monitor);
             if (monitor.supported)
                 ++m_nSupportedCount;
         }
         total += static_cast<quint32>(physical.size());
     }
-    qDebug() << "Total Monitor:" << total;
+    qCDebug(lcOrvane) << "Total Monitor:" << total;
     m_TotalMonitor = total;
     return static_cast<int>(m_monitors.size());
 }
@@ -166,10 +168,10 @@ int MonitorInventory::CheckMonitorNum()
         adapter = platform::DisplayDevice();
     }
     if (count == m_TotalMonitor) {
-        qDebug() << "CheckMonitorNum=" << count << " equal m_TotalMonitor" << m_TotalMonitor;
+        qCDebug(lcOrvane) << "CheckMonitorNum=" << count << " equal m_TotalMonitor" << m_TotalMonitor;
         return 0;
     }
-    qDebug() << "CheckMonitorNum=" << count << " not equal m_TotalMonitor" << m_TotalMonitor;
+    qCDebug(lcOrvane) << "CheckMonitorNum=" << count << " not equal m_TotalMonitor" << m_TotalMonitor;
     m_TotalMonitor = count;
     return 1;
 }

@@ -1,6 +1,7 @@
 // Turning one display: MonitorInventory::RotateDesktop and SupportedMonitor::Rotate.
 #include <QDebug>
 
+#include "common/Log.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 
@@ -87,8 +88,8 @@ bool SupportedMonitor::Rotate(int newOrientation)
         const bool matches = (mode.width == x && mode.height == y) || (mode.width == y && mode.height == x);
         if (!matches)
             continue;
-        qDebug() << "bits:" << mode.bitsPerPel << " frequency:" << mode.frequency
-                 << " fixedOutput:" << mode.fixedOutput;
+        qCDebug(lcOrvane) << "bits:" << mode.bitsPerPel << " frequency:" << mode.frequency
+                          << " fixedOutput:" << mode.fixedOutput;
         if (mode.frequency > bestFrequency)
             bestFrequency = mode.frequency;
     }

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "common/Log.h"
 #include "orvane/monitor/DeviceName.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/VcpAccess.h"
@@ -72,7 +73,7 @@ SupportedMonitorList::SupportedMonitorList(MonitorInventory& inventory, VcpAcces
 SupportedMonitor& SupportedMonitorList::operator[](int k)
 {
     if (k < 0 || k >= Count()) {
-        qWarning() << "SupportedMonitorList: no supported monitor" << k;
+        qCWarning(lcOrvane) << "SupportedMonitorList: no supported monitor" << k;
         m_absent = SupportedMonitor(m_inventory, m_vcp);
         return m_absent;
     }
@@ -101,8 +102,8 @@ void SupportedMonitorList::BuildSupportedList()
     for (int k = 0; k < m_inventory.m_nSupportedCount && k < Count(); ++k) {
         SupportedMonitor& monitor = m_monitors[static_cast<size_t>(k)];
         monitor.firmwareLevel = monitor.ReadFirmwareLevel();
-        qDebug() << "hMonitor " << reinterpret_cast<void*>(monitor.hPhysicalMonitor) << " Monitor "
-                 << static_cast<quint32>(monitor.firmwareLevel);
+        qCDebug(lcOrvane) << "hMonitor " << reinterpret_cast<void*>(monitor.hPhysicalMonitor) << " Monitor "
+                          << static_cast<quint32>(monitor.firmwareLevel);
     }
     GetCapabilites();
 }
@@ -111,7 +112,7 @@ void SupportedMonitorList::GetCapabilites()
 {
     for (int k = 0; k < m_inventory.m_nSupportedCount && k < Count(); ++k) {
         m_monitors[static_cast<size_t>(k)].capabilities = true;
-        qDebug() << "Moinotr " << k << " GetCapabilites " << true;
+        qCDebug(lcOrvane) << "Moinotr " << k << " GetCapabilites " << true;
     }
 }
 

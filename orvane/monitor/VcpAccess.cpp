@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "common/Log.h"
+
 namespace orvane {
 
 namespace {
@@ -103,7 +105,7 @@ void VcpAccess::PrepareGetWorker()
 bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quint8 code, quint32& current,
                           quint32& maximum)
 {
-    qDebug() << "Get Vcp Thread Start";
+    qCDebug(lcOrvane) << "Get Vcp Thread Start";
     ReapAbandoned();
     PrepareGetWorker();
     clsGetVcpThread& worker = *m_pGetVcpThread;
@@ -120,8 +122,8 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         worker.m_bTimeout = 1;
         current = kNoValue;
         maximum = kNoValue;
-        qDebug() << "Get Vcp Thread Busy , earlier read still pending, hphysicalMonitor"
-                 << reinterpret_cast<void*>(hPhysicalMonitor);
+        qCDebug(lcOrvane) << "Get Vcp Thread Busy , earlier read still pending, hphysicalMonitor"
+                          << reinterpret_cast<void*>(hPhysicalMonitor);
         return false;
     }
 
@@ -135,7 +137,7 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
                 current = worker.m_dwCurrent;
                 maximum = worker.m_dwMax;
             }
-            qDebug() << "Get Vcp Thread Abort , m_bStop=" << worker.m_bStop;
+            qCDebug(lcOrvane) << "Get Vcp Thread Abort , m_bStop=" << worker.m_bStop;
             return worker.m_bStop != 0;
         }
         // Returns at once when the worker ends, so a read costs the monitor's
@@ -146,11 +148,11 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     if (worker.bResult && worker.m_dwCurrent != kNoValue && worker.m_dwMax != kNoValue) {
         current = worker.m_dwCurrent;
         maximum = worker.m_dwMax;
-        qDebug() << "Get Vcp Thread Success , current value=" << current;
+        qCDebug(lcOrvane) << "Get Vcp Thread Success , current value=" << current;
         return true;
     }
     QThread::msleep(kFailedReadPauseMs);
-    qDebug() << "Get Vcp Thread Done. bResult : " << worker.bResult;
+    qCDebug(lcOrvane) << "Get Vcp Thread Done. bResult : " << worker.bResult;
     return false;
 }
 

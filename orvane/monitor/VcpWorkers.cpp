@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include "common/Log.h"
+
 namespace orvane {
 
 namespace {
@@ -32,8 +34,8 @@ void clsGetVcpThread::run()
         m_dwMax = maximum;
         bResult = result;
     }
-    qDebug() << "Get VCP opcode :" << static_cast<int>(code) << " current value :" << current << " Max Value :"
-             << maximum << " result :" << result << " hphysicalMonitor " << reinterpret_cast<void*>(handle);
+    qCDebug(lcOrvane) << "Get VCP opcode :" << static_cast<int>(code) << " current value :" << current << " Max Value :"
+                      << maximum << " result :" << result << " hphysicalMonitor " << reinterpret_cast<void*>(handle);
 }
 
 clsSetVcpThread::clsSetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {}

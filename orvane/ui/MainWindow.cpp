@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 
+#include "common/Log.h"
 #include "orvane/app/SiteUrls.h"
 #include "common/UserPrompts.h"
 #include "orvane/monitor/MissingPieces.h"
@@ -139,7 +140,7 @@ void MainWindow::ShowUnsupportedMessage(bool exitOnOk)
     const platform::DdcAccessReport report = m_monitors.platform.MonitorConfig().AccessReport();
     const QStringList missing = MissingPieces(report, m_monitors.inventory);
     for (const QString& line : missing)
-        qInfo().noquote() << "No usable monitor:" << line;
+        qCInfo(lcOrvane).noquote() << "No usable monitor:" << line;
     if (report.fault != platform::DdcAccessFault::NotExamined && !missing.isEmpty())
         text += "<br / >" + missing.join(' ').toHtmlEscaped();
     box.setText(text);

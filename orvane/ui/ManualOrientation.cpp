@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QMetaObject>
 
+#include "common/Log.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/ui/MainWindow.h"
@@ -16,7 +17,7 @@ void MainWindow::slotSetOrientation()
     auto* action = qobject_cast<QAction*>(sender());
     if (!action)
         return;
-    qDebug() << "manaul rotation";
+    qCDebug(lcOrvane) << "manaul rotation";
     // After a reload that found no supported monitor there is nothing to turn.
     if (!HasCurrentMonitor())
         return;
@@ -108,7 +109,7 @@ void MainWindow::InitMonitorSelection()
         m_ppMonitorActions[static_cast<std::size_t>(m_nMonitorIndex)]->setChecked(true);
         return;
     }
-    qDebug() << "shouldn't crash ..";
+    qCDebug(lcOrvane) << "shouldn't crash ..";
     if (m_nMonitorIndex != 0) {
         m_nMonitorIndex = 0;
         m_monitors.inventory.SelectMonitor(0);

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "common/Log.h"
 #include "orvane/monitor/MonitorInventory.h"
 #include "orvane/monitor/SupportedMonitorList.h"
 #include "orvane/monitor/VcpAccess.h"
@@ -58,33 +59,33 @@ void MainWindow::ShowStatusUnknown()
 void MainWindow::slotTimeout()
 {
     m_pTimer->stop();
-    qDebug() << "Timer start";
+    qCDebug(lcOrvane) << "Timer start";
     MonitorInventory& inventory = m_monitors.inventory;
     VcpAccess& vcp = m_monitors.vcp;
-    qDebug() << "Monitor Count Check Start: Monitor Count:" << inventory.m_nSupportedCount;
+    qCDebug(lcOrvane) << "Monitor Count Check Start: Monitor Count:" << inventory.m_nSupportedCount;
     if (inventory.CheckMonitorNum()) {
-        qDebug() << "Monitor Count Changed : Monitor Count:" << inventory.m_nSupportedCount;
+        qCDebug(lcOrvane) << "Monitor Count Changed : Monitor Count:" << inventory.m_nSupportedCount;
         ReloadMonitorInfo();
     }
     const QString dir = QCoreApplication::applicationDirPath();
 
     if (inventory.m_nSupportedCount < 1) {
-        qDebug() << "Monitor = 0 Start " << dir + kLandscapeIcon;
+        qCDebug(lcOrvane) << "Monitor = 0 Start " << dir + kLandscapeIcon;
         SetTrayIconFile(dir + kLandscapeIcon);
         m_pMonitorAction->setEnabled(false);
         ShowStatusUnknown();
         m_pSettingAction->setEnabled(false);
-        qDebug() << "Monitor = 0 End ";
+        qCDebug(lcOrvane) << "Monitor = 0 End ";
     } else {
         for (quint32 i = 0; i < static_cast<quint32>(inventory.m_nSupportedCount); ++i) {
             // A reload inside the loop may have shrunk the list.
             if (static_cast<int>(i) >= m_monitors.monitors.Count())
                 break;
-            qDebug() << "hMonitor " << AsPointer(Monitor(i).hPhysicalMonitor) << " Monitor " << i;
+            qCDebug(lcOrvane) << "hMonitor " << AsPointer(Monitor(i).hPhysicalMonitor) << " Monitor " << i;
             if (Monitor(i).capabilities) {
-                qDebug() << "Monitor " << i << " Start Get Pivot info ";
+                qCDebug(lcOrvane) << "Monitor " << i << " Start Get Pivot info ";
                 GetPivotInfo();
-                qDebug() << "Monitor " << i << " Get Pivot info done";
+                qCDebug(lcOrvane) << "Monitor " << i << " Get Pivot info done";
                 if (vcp.m_nFailCountA > 3 && vcp.m_nFailCountB < 3) {
                     ReloadMonitorInfo();
                     vcp.m_nFailCountB += 1;
@@ -94,7 +95,7 @@ void MainWindow::slotTimeout()
                     m_pOrientationMode[i] == 0 && static_cast<quint32>(m_pPivotValue[i]) < 5)
                     ApplyPivotValue(static_cast<int>(i));
             } else {
-                qDebug() << "Monitor " << i << "DDCCI not supported";
+                qCDebug(lcOrvane) << "Monitor " << i << "DDCCI not supported";
                 SetTrayIconFile(dir + kLandscapeIcon);
                 ShowStatusUnknown();
             }
@@ -104,10 +105,10 @@ void MainWindow::slotTimeout()
         if (HasCurrentMonitor() && m_pOrientationMode[k] == 0) {
             const quint32 value = static_cast<quint32>(m_pPivotValue[k]);
             if (value >= 5) {
-                qDebug() << "Monitor " << k << " Get Pivot info failed ,AA value :" << value;
+                qCDebug(lcOrvane) << "Monitor " << k << " Get Pivot info failed ,AA value :" << value;
                 ShowStatusUnknown();
             } else {
-                qDebug() << "Monitor " << k << " Get Pivot info success ,AA value :" << value;
+                qCDebug(lcOrvane) << "Monitor " << k << " Get Pivot info success ,AA value :" << value;
                 if (value == 2) {
                     m_pStatusAction->setText(QString("Status: CW90") + QChar(0x02DA));
                     SetTrayIconFile(dir + kCw90Icon);
@@ -125,7 +126,7 @@ void MainWindow::slotTimeout()
         m_pMonitorAction->setEnabled(true);
         m_pSettingAction->setEnabled(true);
     }
-    qDebug() << "Timer end ";
+    qCDebug(lcOrvane) << "Timer end ";
     m_pTimer->start(kPollIntervalMs);
 }
 
@@ -190,12 +191,12 @@ void MainWindow::ResizeMonitorArrays()
 void MainWindow::ReloadMonitorInfo()
 {
     MonitorInventory& inventory = m_monitors.inventory;
-    qDebug() << "Monitor Reload info Start : Monitor Count:" << inventory.m_nSupportedCount;
+    qCDebug(lcOrvane) << "Monitor Reload info Start : Monitor Count:" << inventory.m_nSupportedCount;
     m_nMonitorIndex = 0;
     inventory.SelectMonitor(0);
     m_monitors.monitors.ReloadMonitors();
     inventory.SelectMonitor(m_nMonitorIndex);
-    qDebug() << "Monitor Reload info End : Monitor Count:" << inventory.m_nSupportedCount;
+    qCDebug(lcOrvane) << "Monitor Reload info End : Monitor Count:" << inventory.m_nSupportedCount;
     ResizeMonitorArrays();
     if (inventory.m_nSupportedCount > 0) {
         ReleaseMenus();

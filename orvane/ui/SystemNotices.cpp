@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QTimer>
 
+#include "common/Log.h"
 #include "orvane/monitor/VcpAccess.h"
 #include "orvane/ui/MainWindow.h"
 #include "platform/host/NativeEventGlue.h"
@@ -18,32 +19,32 @@ void MainWindow::HandleSystemNotice(const platform::SystemNotice& notice)
             if (m_pTimer)
                 m_pTimer->stop();
             m_monitors.vcp.CapabilitiesLengthThread().m_bStop = 1;
-            qDebug() << "**********************************Power Suspend";
+            qCDebug(lcOrvane) << "**********************************Power Suspend";
         } else if (notice.wParam == platform::PBT_APMRESUMESUSPEND) {
             if (m_pTimer)
                 m_pTimer->start();
             m_monitors.vcp.CapabilitiesLengthThread().m_bStop = 0;
-            qDebug() << "**********************************Power Resume";
+            qCDebug(lcOrvane) << "**********************************Power Resume";
         }
         break;
     case platform::WM_SETTINGCHANGE:
-        qDebug() << "**********************************WM_SETTINGCHANGE";
+        qCDebug(lcOrvane) << "**********************************WM_SETTINGCHANGE";
         if (notice.wParam == platform::SPI_SETWORKAREA)
-            qDebug() << "**********************************SPI_SETWORKAREA";
+            qCDebug(lcOrvane) << "**********************************SPI_SETWORKAREA";
         break;
     case platform::WM_DISPLAYCHANGE:
-        qDebug() << "**********************************Display Change";
+        qCDebug(lcOrvane) << "**********************************Display Change";
         break;
     case platform::WM_DEVICECHANGE:
-        qDebug() << "**********************************Device Change";
+        qCDebug(lcOrvane) << "**********************************Device Change";
         if (notice.wParam == platform::DBT_DEVICEARRIVAL)
-            qDebug() << "**********************************DBT_DEVICEARRIVAL";
+            qCDebug(lcOrvane) << "**********************************DBT_DEVICEARRIVAL";
         else if (notice.wParam == platform::DBT_DEVICEREMOVECOMPLETE)
-            qDebug() << "**********************************DBT_DEVICEREMOVECOMPLETE";
+            qCDebug(lcOrvane) << "**********************************DBT_DEVICEREMOVECOMPLETE";
         break;
     case platform::WM_ENDSESSION:
         // Ends the program the way a close of the window does.
-        qDebug() << "**********************************End Session";
+        qCDebug(lcOrvane) << "**********************************End Session";
         if (notice.wParam)
             close();
         break;

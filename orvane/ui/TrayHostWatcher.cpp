@@ -4,6 +4,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "common/Log.h"
+
 namespace orvane {
 
 TrayHostWatcher::TrayHostWatcher(QSystemTrayIcon& icon, platform::SystemApi& system,
@@ -21,9 +23,9 @@ void TrayHostWatcher::Start(int intervalMs)
         "This desktop has no notification area, so Orvane shows no tray icon. It keeps turning your monitors; "
         "the icon appears once a notification area is there (on GNOME: the AppIndicator and KStatusNotifierItem "
         "Support extension). To end it meanwhile, run: pkill -TERM -ix orvane";
-    qInfo().noquote() << "No notification area:" << text;
+    qCInfo(lcOrvane).noquote() << "No notification area:" << text;
     if (!m_system.ShowDesktopNotification(title, text))
-        qInfo() << "No notification area: the desktop's notification service did not take the message either";
+        qCInfo(lcOrvane) << "No notification area: the desktop's notification service did not take the message either";
     m_pTimer = new QTimer(this);
     connect(m_pTimer, &QTimer::timeout, this, &TrayHostWatcher::Look);
     m_pTimer->start(intervalMs);
@@ -34,7 +36,7 @@ void TrayHostWatcher::Look()
     if (!m_available())
         return;
     m_pTimer->stop();
-    qInfo() << "Notification area found: the tray icon is shown";
+    qCInfo(lcOrvane) << "Notification area found: the tray icon is shown";
     // The icon was made visible while there was nowhere to put it; showing
     // it again places it in the new notification area.
     if (m_icon.isVisible()) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Log.h"
 #include "platform/host/HostFiles.h"
 
 namespace orvane {
@@ -32,7 +33,7 @@ bool LaunchUpdater(platform::SystemApi& system, const QByteArray& siteUrl)
 {
     const QString updater = UpdaterPath(system);
     if (updater.isEmpty() || !QFileInfo::exists(updater)) {
-        qDebug() << "Updater not found:" << updater;
+        qCDebug(lcOrvane) << "Updater not found:" << updater;
         return false;
     }
     std::vector<std::string> args;
@@ -40,7 +41,7 @@ bool LaunchUpdater(platform::SystemApi& system, const QByteArray& siteUrl)
         args.push_back(argument.toStdString());
     const bool started = system.StartElevated(updater.toStdString(), args, platform::SW_SHOWNORMAL);
     if (!started)
-        qDebug() << "Updater start failed:" << updater;
+        qCDebug(lcOrvane) << "Updater start failed:" << updater;
     return started;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "common/Download.h"
+#include "common/Log.h"
 #include "common/ManifestReader.h"
 #include "common/ManifestSeal.h"
 #include "common/NeedsUpdate.h"
@@ -61,7 +62,7 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
         const QString problem = FetchAndCheckSignature(QString::fromUtf8(siteUrl), QStringLiteral("ServerManifest.xml"),
                                                        localManifest, installDir);
         if (!problem.isEmpty()) {
-            qDebug() << "Refused manifest:" << problem;
+            qCDebug(lcOrvane) << "Refused manifest:" << problem;
             QFile::remove(localManifest);
             m_prompts.Information(QStringLiteral("Orvane"), kNetworkFailedText);
             return;
