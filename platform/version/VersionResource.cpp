@@ -1,5 +1,7 @@
 #include "platform/version/VersionResource.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,29 +14,81 @@ namespace orvane::platform::version {
 
 namespace {
 
-// Executables and libraries are far smaller; anything larger is not worth
-// reading whole for four numbers.
-constexpr std::uint64_t kMaxImageSize = 512ull * 1024 * 1024;
+// The file read in blocks as the parsers ask for bytes, the last few blocks
+// kept: the record and the headers that lead to it are a few kilobytes of
+// files of tens of megabytes (an unstripped executable), so reading the file
+// whole would cost that much memory for four numbers.
+class FileBlocks : public ByteSource {
+public:
+    explicit FileBlocks(const std::string& path)
+        // u8path: on Windows the stream then opens the file by its wide name.
+        : m_in(std::filesystem::u8path(path), std::ios::binary | std::ios::ate), m_blocks(kBlocks)
+    {
+    }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+    // The file's size; false when it cannot be read or is empty.
+    bool Size(std::uint64_t& size)
+    {
+        if (!m_in)
+            return false;
+        const std::streamoff end = m_in.tellg();
+        if (end <= 0)
+            return false;
+        size = static_cast<std::uint64_t>(end);
+        return true;
+    }
+
+    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t length) const override
+    {
+        while (length > 0) {
+            const Block* block = Load(offset / kBlockSize);
+            const std::size_t within = static_cast<std::size_t>(offset % kBlockSize);
+            if (!block || within >= block->filled)
+                return false;
+            const std::size_t count = std::min(length, block->filled - within);
+            std::copy_n(block->bytes.begin() + static_cast<std::ptrdiff_t>(within), count, out);
+            out += count;
+            offset += count;
+            length -= count;
+        }
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kBlockSize = 4096;
+    static constexpr std::size_t kBlocks = 4;
+
+    struct Block {
+        std::uint64_t index = UINT64_MAX;
+        std::size_t filled = 0;
+        std::array<std::uint8_t, kBlockSize> bytes{};
+    };
+
+    const Block* Load(std::uint64_t index) const
+    {
+        for (const Block& block : m_blocks) {
+            if (block.index == index)
+                return &block;
+        }
+        Block& block = m_blocks[m_next];
+        m_next = (m_next + 1) % kBlocks;
+        block.index = UINT64_MAX;
+        m_in.clear();
+        if (!m_in.seekg(static_cast<std::streamoff>(index * kBlockSize)))
+            return nullptr;
+        m_in.read(reinterpret_cast<char*>(block.bytes.data()), kBlockSize);
+        block.filled = static_cast<std::size_t>(m_in.gcount());
+        block.index = index;
+        return &block;
+    }
+
+    mutable std::ifstream m_in;
+    mutable std::vector<Block> m_blocks;
+    mutable std::size_t m_next = 0;
+};
+
+VersionRead ReadFixedFileInfo(const ByteView& view, FixedFileInfo& out)
 {
-    // u8path: on Windows the stream then opens the file by its wide name.
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary | std::ios::ate);
-    if (!in)
-        return false;
-    const std::streamoff size = in.tellg();
-    if (size <= 0 || static_cast<std::uint64_t>(size) > kMaxImageSize)
-        return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
-}
-
-}  // namespace
-
-VersionRead ReadFixedFileInfo(const std::vector<std::uint8_t>& image, FixedFileInfo& out)
-{
-    const ByteView view(image);
     if (LooksLikePe(view))
         return ReadPeFixedInfo(view, out);
     if (LooksLikeElf(view))
@@ -42,13 +96,21 @@ VersionRead ReadFixedFileInfo(const std::vector<std::uint8_t>& image, FixedFileI
     return VersionRead::NoVersionInfo;
 }
 
+}  // namespace
+
+VersionRead ReadFixedFileInfo(const std::vector<std::uint8_t>& image, FixedFileInfo& out)
+{
+    return ReadFixedFileInfo(ByteView(image), out);
+}
+
 VersionRead ReadFixedFileVersion(const std::string& path, std::uint32_t& fileVersionMS, std::uint32_t& fileVersionLS)
 {
-    std::vector<std::uint8_t> image;
-    if (!ReadWholeFile(path, image))
+    FileBlocks file(path);
+    std::uint64_t size = 0;
+    if (!file.Size(size))
         return VersionRead::NoVersionInfo;
     FixedFileInfo info;
-    const VersionRead result = ReadFixedFileInfo(image, info);
+    const VersionRead result = ReadFixedFileInfo(ByteView(file, size), info);
     if (result == VersionRead::Ok) {
         fileVersionMS = info.fileVersionMS;
         fileVersionLS = info.fileVersionLS;

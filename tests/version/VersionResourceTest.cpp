@@ -236,3 +236,40 @@ TEST(VersionFile, UnreadableOrForeignFilesHaveNoVersion)
     for (const std::string& path : {std::string("/nonexistent/file.exe"), dir, empty, text})
         EXPECT_EQ(ReadFixedFileVersion(path, ms, ls), VersionRead::NoVersionInfo) << path;
 }
+
+TEST(VersionFile, ReadPieceByPieceItAnswersAsTheWholeImageDoes)
+{
+    // The file is read in blocks as the parsers ask; cuts at and around block
+    // edges must give what the image in memory gives.
+    const std::string dir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    const std::vector<Bytes> images = {
+        Load(Fixture("version64.exe")),
+        Load(Fixture("version32.exe")),
+        Load(Fixture("plain64.exe")),
+        Load(ORVANE_EMBED_PROBE),
+        MakePe(true, VersionBlock(1, 2)).bytes,
+        MakeElf(false, true, ".orvane_version", FixedRecord(1, 2, true)).bytes,
+    };
+    const std::string path = dir + "/pieces.bin";
+    for (const Bytes& image : images) {
+        std::vector<std::size_t> cuts = {image.size(), image.size() - 1, image.size() / 2, 1};
+        for (std::size_t edge = 4096; edge < image.size(); edge *= 2) {
+            for (std::size_t cut : {edge - 1, edge, edge + 1})
+                cuts.push_back(cut);
+        }
+        for (std::size_t cut : cuts) {
+            const Bytes prefix(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(cut));
+            std::ofstream(path, std::ios::binary | std::ios::trunc)
+                .write(reinterpret_cast<const char*>(prefix.data()), static_cast<std::streamsize>(prefix.size()));
+            FixedFileInfo info;
+            const VersionRead inMemory = Read(prefix, info);
+            std::uint32_t ms = 0;
+            std::uint32_t ls = 0;
+            ASSERT_EQ(ReadFixedFileVersion(path, ms, ls), inMemory) << image.size() << " cut at " << cut;
+            if (inMemory == VersionRead::Ok) {
+                EXPECT_EQ(ms, info.fileVersionMS);
+                EXPECT_EQ(ls, info.fileVersionLS);
+            }
+        }
+    }
+}
