@@ -349,8 +349,13 @@ def main():
         describe(state, args.monitors)
         tmp = os.path.join(root, "tmp")
         os.makedirs(tmp)
-        env = dict(os.environ, ORVANE_PLATFORM=f"sim:{state}", TMPDIR=tmp,
-                   XDG_CONFIG_HOME=os.path.join(root, "config"), ORVANE_AUTO_CONFIRM="1")
+        runtime = os.path.join(root, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        # Folders of the run's own: the single-instance lock of an Orvane the
+        # user runs (or of another soak) is not met, nor the user's settings.
+        env = dict(os.environ, ORVANE_PLATFORM=f"sim:{state}", TMPDIR=tmp, XDG_RUNTIME_DIR=runtime,
+                   XDG_CACHE_HOME=os.path.join(root, "cache"), XDG_CONFIG_HOME=os.path.join(root, "config"),
+                   ORVANE_AUTO_CONFIRM="1")
         for name in ("QT_XCB_GL_INTEGRATION", "QT_QPA_PLATFORM", "LD_PRELOAD"):
             env.pop(name, None)
         if args.platform == "x11":
