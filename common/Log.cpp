@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QDebug>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
+#include "common/LogBound.h"
 #include "common/LogClock.h"
 #include "common/Settings.h"
 #include "common/TempFolder.h"
@@ -26,12 +28,18 @@ namespace {
 
 LogFlavor g_flavor = LogFlavor::Orvane;
 bool g_bHandlerInstalled = false;
+// Whether the file takes lines, for the category filter, which runs on
+// whatever thread Qt runs it and must not wait for the log's lock.
+std::atomic<bool> g_bLogOpen{false};
 QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
 
 // Lines come from the GUI thread and the DDC/CI workers alike; the clock's
 // cache and the stream are shared between them.
 std::mutex g_writeMutex;
 LogClock g_clock;
+// What has been written since the file was opened or trimmed (characters:
+// a Windows text stream writes a few bytes more, one per line).
+long g_nLogSize = 0;
 
 // One message is one line of the file, whatever it carries: every character
 // a reader may take for a line end is written as an escape.
@@ -75,7 +83,7 @@ void ProgramLinesFilter(QLoggingCategory* category)
     if (!g_bHandlerInstalled || std::strcmp(category->categoryName(), kProgramLinesName) != 0)
         return;
     for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
-        category->setEnabled(type, g_pLogFile && PassesTraceLevel(type, g_nTraceLevel));
+        category->setEnabled(type, g_bLogOpen && PassesTraceLevel(type, g_nTraceLevel));
 }
 
 // Runs the filter over the categories again after the log's state changed.
@@ -104,22 +112,40 @@ void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
     if (!PassesTraceLevel(type, g_nTraceLevel))
         return;
     const QByteArray text = OneLine(message).toUtf8();
-    std::lock_guard<std::mutex> lock(g_writeMutex);
-    if (!g_pLogFile)
-        return;
-    char time[LogClock::kTextSize];
-    g_clock.FormatNow(time);
-    if (g_flavor == LogFlavor::Orvane) {
-        std::fprintf(g_pLogFile, "%s: %s\n", time, text.constData());
-    } else {
-        std::fprintf(g_pLogFile, "%s: %s (%s:%u, %s)\n", time, text.constData(),
-                     context.file ? context.file : "(null)", static_cast<unsigned>(context.line),
-                     context.function ? context.function : "(null)");
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> lock(g_writeMutex);
+        if (!g_pLogFile)
+            return;
+        char time[LogClock::kTextSize];
+        g_clock.FormatNow(time);
+        int written = 0;
+        if (g_flavor == LogFlavor::Orvane) {
+            written = std::fprintf(g_pLogFile, "%s: %s\n", time, text.constData());
+        } else {
+            written = std::fprintf(g_pLogFile, "%s: %s (%s:%u, %s)\n", time, text.constData(),
+                                   context.file ? context.file : "(null)", static_cast<unsigned>(context.line),
+                                   context.function ? context.function : "(null)");
+        }
+        // Each line reaches the file at once, so a crash loses nothing
+        // already logged. It costs one write per line and no wake-up: lines
+        // are only written while the program is awake anyway.
+        std::fflush(g_pLogFile);
+        if (written > 0)
+            g_nLogSize += written;
+        if (g_nLogSize >= kLogLimitBytes) {
+            g_nLogSize = KeepNewestLines(g_pLogFile, kLogKeptBytes);
+            // A log that cannot be held to its bound is not written on.
+            if (g_nLogSize < 0) {
+                std::fclose(g_pLogFile);
+                g_pLogFile = nullptr;
+                g_bLogOpen = false;
+                stopped = true;
+            }
+        }
     }
-    // Each line reaches the file at once, so a crash loses nothing already
-    // logged. It costs one write per line and no wake-up: lines are only
-    // written while the program is awake anyway.
-    std::fflush(g_pLogFile);
+    if (stopped)
+        RefilterProgramLines();
 }
 
 bool OpenLogFile(const QString& path)
@@ -129,6 +155,7 @@ bool OpenLogFile(const QString& path)
         if (g_pLogFile) {
             std::fclose(g_pLogFile);
             g_pLogFile = nullptr;
+            g_bLogOpen = false;
         }
     }
     // The log lives in a temporary folder others may write to, and the
@@ -145,6 +172,8 @@ bool OpenLogFile(const QString& path)
     {
         std::lock_guard<std::mutex> lock(g_writeMutex);
         g_pLogFile = file;
+        g_nLogSize = 0;
+        g_bLogOpen = true;
     }
     qInstallMessageHandler(LogMessageHandler);
     g_bHandlerInstalled = true;
@@ -159,8 +188,10 @@ void CloseLogFile()
     qCDebug(lcOrvane) << "Close log file.";
     {
         std::lock_guard<std::mutex> lock(g_writeMutex);
-        std::fclose(g_pLogFile);
+        if (g_pLogFile)
+            std::fclose(g_pLogFile);
         g_pLogFile = nullptr;
+        g_bLogOpen = false;
     }
     RefilterProgramLines();
 }

@@ -19,6 +19,10 @@ std::FILE* OpenLogForWriting(const QString& path);
 // Forces what was written through the open descriptor fd onto the disk.
 bool FlushToDisk(int fd);
 
+// Cuts the open stream's file to size bytes (the stream flushed first); the
+// stream's position is left for the caller to set.
+bool TruncateOpenFile(std::FILE* file, long size);
+
 // Puts staged in place of target in one step, target replaced when it
 // exists: the path holds either the old or the new file, also after a
 // power cut once this returns true.

@@ -1,8 +1,10 @@
 // A stand-in program for the log and settings tests: it starts the log the
 // way the programs do, emits one message of each type and one of the
 // programs' own lines, prints how many of those it built ("built N"), and
-// ends either orderly (post-routines run) or through an immediate exit.
-//   log-probe orvane|renovo orderly|exit
+// ends either orderly (post-routines run) or through an immediate exit;
+// "flood" first writes numbered lines past the log's size bound and prints
+// the last number ("last N").
+//   log-probe orvane|renovo orderly|exit|flood
 //   log-probe site            prints the "Others/Site" flag
 //   log-probe paths           prints the log's and the working folder's paths
 #include <QCoreApplication>
@@ -53,6 +55,13 @@ int main(int argc, char** argv)
     qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\xE2\x80\xA8" "forged\xE2\x80\xA9");
     qCDebug(orvane::lcOrvane).noquote() << "a program line" << Built();
     std::printf("built %d\n", g_built);
+    if (std::strcmp(argv[2], "flood") == 0) {
+        const QString padding(100, QChar('.'));
+        int line = 0;
+        for (; line < 150000; ++line)
+            qCDebug(orvane::lcOrvane).noquote() << "flood" << line << padding;
+        std::printf("last %d\n", line - 1);
+    }
     if (std::strcmp(argv[2], "exit") == 0)
         std::exit(0);
     return 0;

@@ -187,6 +187,34 @@ TEST(Log, ImmediateExitSkipsTheClosingLineButKeepsEverythingWritten)
     EXPECT_FALSE(texts.contains("Close log file."));
 }
 
+TEST(Log, AtItsBoundTheLogKeepsItsNewestWholeLines)
+{
+    // 150000 lines of some 125 bytes: more than twice the bound.
+    const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");
+    const QString output = RunProbe(install, {"orvane", "flood"});
+    const QString last = output.section('\n', -1);
+    ASSERT_TRUE(last.startsWith("last ")) << output.toStdString();
+    const qint64 size = QFileInfo(install.tmp + "/Orvane_log.txt").size();
+    EXPECT_LE(size, 8 * 1024 * 1024);
+    EXPECT_GE(size, 4 * 1024 * 1024 - 200);
+    const QStringList texts = Texts(LogLines(install));
+    ASSERT_GT(texts.size(), 2);
+    // Whole lines, in order, without a gap, up to the last one written.
+    const QRegularExpression flood("^flood (\\d+) \\.{100}$");
+    int expected = -1;
+    for (const QString& text : texts.mid(0, texts.size() - 1)) {
+        const auto match = flood.match(text);
+        ASSERT_TRUE(match.hasMatch()) << text.toStdString();
+        const int number = match.captured(1).toInt();
+        if (expected >= 0) {
+            ASSERT_EQ(number, expected);
+        }
+        expected = number + 1;
+    }
+    EXPECT_EQ("last " + QString::number(expected - 1), last);
+    EXPECT_EQ(texts.last(), "Close log file.");
+}
+
 TEST(Log, UpdaterLinesCarryTheEmptyMessageContext)
 {
     const Install install = MakeInstall("[TraceSet]\nTraceLevel=4\n");

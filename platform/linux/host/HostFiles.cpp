@@ -30,6 +30,11 @@ bool FlushToDisk(int fd)
     return ::fsync(fd) == 0;
 }
 
+bool TruncateOpenFile(std::FILE* file, long size)
+{
+    return size >= 0 && std::fflush(file) == 0 && ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
+}
+
 bool ReplaceWithStaged(const QString& staged, const QString& target)
 {
     return std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) == 0;

@@ -31,6 +31,11 @@ bool FlushToDisk(int fd)
     return handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle) != FALSE;
 }
 
+bool TruncateOpenFile(std::FILE* file, long size)
+{
+    return size >= 0 && std::fflush(file) == 0 && ::_chsize_s(::_fileno(file), size) == 0;
+}
+
 bool ReplaceWithStaged(const QString& staged, const QString& target)
 {
     return ::MoveFileExW(Wide(staged), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
