@@ -162,16 +162,15 @@ std::int32_t SimDisplayApi::ChangeDisplaySettingsEx(const std::string& device, c
                 break;
             }
             root["displays"] = displays;
-            QJsonArray rotations = root.value("rotations").toArray();
-            rotations.append(QJsonObject{{"display", QString::fromStdString(device)},
-                                         {"orientation", static_cast<int>(settings.orientation)},
-                                         {"width", static_cast<int>(settings.pelsWidth)},
-                                         {"height", static_cast<int>(settings.pelsHeight)},
-                                         {"frequency", static_cast<int>(settings.displayFrequency)},
-                                         {"fields", static_cast<double>(settings.fields)},
-                                         {"flags", static_cast<double>(flags)},
-                                         {"result", result}});
-            root["rotations"] = rotations;
+            AppendRecord(root, "rotations",
+                         QJsonObject{{"display", QString::fromStdString(device)},
+                                     {"orientation", static_cast<int>(settings.orientation)},
+                                     {"width", static_cast<int>(settings.pelsWidth)},
+                                     {"height", static_cast<int>(settings.pelsHeight)},
+                                     {"frequency", static_cast<int>(settings.displayFrequency)},
+                                     {"fields", static_cast<double>(settings.fields)},
+                                     {"flags", static_cast<double>(flags)},
+                                     {"result", result}});
             return true;
         },
         nullptr);

@@ -153,12 +153,11 @@ int SimMonitorConfig::SetVCPFeature(PhysicalMonitorHandle handle, std::uint8_t c
             object["vcp"] = vcp;
             monitors[index] = object;
             root["monitors"] = monitors;
-            QJsonArray writes = root.value("vcpWrites").toArray();
-            writes.append(QJsonObject{{"monitor", QString::fromStdString(id)},
-                                      {"handle", static_cast<double>(handle)},
-                                      {"code", VcpKey(code)},
-                                      {"value", static_cast<double>(value)}});
-            root["vcpWrites"] = writes;
+            AppendRecord(root, "vcpWrites",
+                         QJsonObject{{"monitor", QString::fromStdString(id)},
+                                     {"handle", static_cast<double>(handle)},
+                                     {"code", VcpKey(code)},
+                                     {"value", static_cast<double>(value)}});
             return true;
         },
         nullptr);

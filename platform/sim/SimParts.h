@@ -1,6 +1,7 @@
 // The pieces of the simulated platform, each over the shared live state.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
 
@@ -120,8 +121,11 @@ private:
     struct Subscription {
         std::function<void(const SystemNotice&)> sink;
         std::uint64_t lastSeq = 0;
+        std::unique_ptr<QFileSystemWatcher> watcher;
+        // Only where the file cannot be watched.
         std::unique_ptr<QTimer> timer;
     };
+    void Watch(Subscription& subscription);
     void Poll(Subscription& subscription);
 
     std::shared_ptr<SimStore> m_store;

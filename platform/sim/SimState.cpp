@@ -135,6 +135,15 @@ bool AddRegistryInstance(SimState& state, const std::string& model, SimRegistryI
 
 }  // namespace
 
+void AppendRecord(QJsonObject& root, const char* key, const QJsonObject& record)
+{
+    QJsonArray records = root.value(QLatin1String(key)).toArray();
+    records.append(record);
+    while (records.size() > kKeptRecords)
+        records.removeFirst();
+    root[QLatin1String(key)] = records;
+}
+
 int ParseVcpCode(const QString& text)
 {
     bool ok = false;

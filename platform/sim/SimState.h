@@ -90,6 +90,16 @@ struct SimState {
 // Parses a description; nullopt with error on malformed input.
 std::optional<SimState> ParseState(const QJsonObject& root, std::string* error);
 
+// The records the simulation appends (VCP writes, rotations, elevated starts,
+// notices) keep their newest kKeptRecords entries: every change rewrites the
+// whole file, which would otherwise grow with each rotation for as long as a
+// program runs.
+constexpr int kKeptRecords = 100;
+
+// Appends record to the array root[key], dropping the oldest beyond
+// kKeptRecords.
+void AppendRecord(QJsonObject& root, const char* key, const QJsonObject& record);
+
 // "0xAA", "170" -> 170; -1 when not a VCP code.
 int ParseVcpCode(const QString& text);
 QString VcpKey(int code);

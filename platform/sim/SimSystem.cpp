@@ -11,9 +11,8 @@ bool SimSystem::StartElevated(const std::string& file, const std::vector<std::st
         argList.append(QString::fromStdString(arg));
     m_store->Mutate(
         [&](QJsonObject& root, std::string*) {
-            QJsonArray starts = root.value("elevatedStarts").toArray();
-            starts.append(QJsonObject{{"file", QString::fromStdString(file)}, {"args", argList}, {"show", showCommand}});
-            root["elevatedStarts"] = starts;
+            AppendRecord(root, "elevatedStarts",
+                         QJsonObject{{"file", QString::fromStdString(file)}, {"args", argList}, {"show", showCommand}});
             return true;
         },
         nullptr);

@@ -161,6 +161,21 @@ TEST(SimPlatformTest, NoticesArriveInOrderOnTheSubscribingThread)
     EXPECT_EQ(seen[1].wParam, platform::PBT_APMRESUMESUSPEND);
     EXPECT_EQ(seen[2].message, platform::WM_DEVICECHANGE);
     EXPECT_EQ(seen[2].wParam, platform::DBT_DEVICEREMOVECOMPLETE);
+
+    // The tool replaces the file by a rename each time; a file written over
+    // in place (as some editors do) is noticed too, and so are replacements
+    // after that.
+    QJsonObject state = State(sim.path);
+    QJsonArray notices = state.value("notices").toArray();
+    notices.append(QJsonObject{{"seq", state.value("noticeSeq").toInt() + 1}, {"message", 0x7E}, {"wParam", 0}});
+    state["notices"] = notices;
+    state["noticeSeq"] = state.value("noticeSeq").toInt() + 1;
+    test::WriteFile(sim.path, QJsonDocument(state).toJson());
+    ASSERT_TRUE(WaitFor([&] { return seen.size() >= 4; }, 3000));
+    EXPECT_EQ(seen[3].message, platform::WM_DISPLAYCHANGE);
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "suspend"}), 0);
+    ASSERT_TRUE(WaitFor([&] { return seen.size() >= 5; }, 3000));
+    EXPECT_EQ(seen[4].wParam, platform::PBT_APMSUSPEND);
 }
 
 TEST(SimPlatformTest, ElevatedStartsAreRecorded)
@@ -236,6 +251,19 @@ TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
     EXPECT_FALSE(platform::sim::CreateSimPlatform("/nonexistent/state.json", platform::CreateHostSystem()));
     // A tool command that would break the description leaves it untouched.
     EXPECT_EQ(SimCommand(sim.path, {"set", "uhd", "0x1FF", "1"}), 2);
+}
+
+TEST(SimPlatformTest, RecordsKeepTheirNewestHundred)
+{
+    auto sim = MakeSimFromExample("one-4k.json");
+    platform::MonitorConfigApi& config = sim.platform->MonitorConfig();
+    ASSERT_EQ(SimCommand(sim.path, {"delay", "uhd", "0"}), 0);
+    for (std::uint32_t value = 0; value < 150; ++value)
+        ASSERT_EQ(config.SetVCPFeature(257, 0x10, value), 1);
+    const QJsonArray writes = State(sim.path).value("vcpWrites").toArray();
+    ASSERT_EQ(writes.size(), 100);
+    EXPECT_EQ(writes.first().toObject().value("value").toInt(), 50);
+    EXPECT_EQ(writes.last().toObject().value("value").toInt(), 149);
 }
 
 TEST(SimPlatformTest, ConcurrentWritersLoseNothing)
