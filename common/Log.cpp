@@ -86,6 +86,18 @@ void ProgramLinesFilter(QLoggingCategory* category)
         category->setEnabled(type, g_bLogOpen && PassesTraceLevel(type, g_nTraceLevel));
 }
 
+// Sets a flag for its lifetime.
+class WritingMark {
+public:
+    explicit WritingMark(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~WritingMark() { m_flag = false; }
+    WritingMark(const WritingMark&) = delete;
+    WritingMark& operator=(const WritingMark&) = delete;
+
+private:
+    bool& m_flag;
+};
+
 // Runs the filter over the categories again after the log's state changed.
 void RefilterProgramLines()
 {
@@ -109,11 +121,16 @@ QString LogFilePath(LogFlavor flavor)
 
 void LogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (!PassesTraceLevel(type, g_nTraceLevel))
+    // A message raised while this thread writes one (by Qt's own time or
+    // file code) is dropped: waiting for the lock this thread holds would
+    // never end.
+    thread_local bool t_bWriting = false;
+    if (t_bWriting || !PassesTraceLevel(type, g_nTraceLevel))
         return;
     const QByteArray text = OneLine(message).toUtf8();
     bool stopped = false;
     {
+        const WritingMark writing(t_bWriting);
         std::lock_guard<std::mutex> lock(g_writeMutex);
         if (!g_pLogFile)
             return;
