@@ -17,9 +17,13 @@ How the figures are taken:
 - Live heap: bytes held from malloc and friends, counted by a preloaded shim
   (libbench_heapcount.so): exact, with the peak, and without a thread or timer
   of its own that would show up in the other figures.
-- CPU: the scheduler's run time of every live thread (/proc/PID/task/*/stat
-  fields in ns via schedstat), plus what exited threads used (the shim adds it
-  up as each one ends), over the wall time between first and last sample.
+- CPU: the kernel's total for the process, ended threads included (utime and
+  stime of /proc/PID/stat, in 10 ms ticks), over the wall time between first
+  and last sample. Beside it the threads' own view: the run time of every
+  live thread (/proc/PID/task/*/schedstat) plus what each ended thread had
+  used when it left its start routine (the shim adds it up); it misses the
+  end of each thread's life, which on a VM is a good part of the cost of a
+  short-lived thread.
 - Wake-ups: voluntary context switches (a thread went to sleep and was woken
   again), summed the same way over live and exited threads.
 - Threads and descriptors: the Threads line and /proc/PID/fd.
@@ -135,7 +139,7 @@ class Proc:
 
     def process_cpu_ns(self):
         # utime and stime of the whole process, ended threads included, in
-        # clock ticks (10 ms): coarse, but free of the shim.
+        # clock ticks (10 ms).
         with open(f"/proc/{self.pid}/stat") as f:
             fields = f.read().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) * 1_000_000_000 // self.ticks
@@ -337,7 +341,8 @@ def report(args, samples, proc, storm, gl):
         preempted = (last["preempted"] - first["preempted"]) / span
         threads = last["exited_threads"] - first["exited_threads"]
         process_cpu = (last["process_cpu_ns"] - first["process_cpu_ns"]) / 1e9 / span * 100
-        print(f"CPU: {cpu:.3f} % of a core ({process_cpu:.3f} % by the kernel's process total in 10 ms ticks)")
+        print(f"CPU: {process_cpu:.3f} % of a core (threads' own view, without the end of ended threads: "
+              f"{cpu:.3f} %)")
         print(f"wake-ups: {wakeups:.2f} per second (voluntary switches; {preempted:.2f}/s preempted)")
         print(f"threads started and ended: {threads} ({threads / span:.2f} per second)")
 
