@@ -58,14 +58,9 @@ Change PostNotice(std::uint32_t message, std::uint64_t wParam)
 {
     return [=](QJsonObject& root, std::string*) {
         const double seq = root.value("noticeSeq").toDouble(0) + 1;
-        QJsonArray notices = root.value("notices").toArray();
-        notices.append(QJsonObject{{"seq", seq}, {"message", static_cast<double>(message)},
-                                   {"wParam", static_cast<double>(wParam)}});
-        // Readers only look at notices newer than their subscription; a short
-        // tail is enough.
-        while (notices.size() > 100)
-            notices.removeFirst();
-        root["notices"] = notices;
+        AppendRecord(root, "notices",
+                     QJsonObject{{"seq", seq}, {"message", static_cast<double>(message)},
+                                 {"wParam", static_cast<double>(wParam)}});
         root["noticeSeq"] = seq;
         return true;
     };
