@@ -301,6 +301,9 @@ def mb(kb):
 
 
 def report(args, samples, proc, storm, gl):
+    if not samples:
+        print(f"soak: no sample of {args.program} was taken", file=sys.stderr)
+        return
     first, last = samples[0], samples[-1]
     span = last["t"] - first["t"]
     print()
@@ -391,6 +394,10 @@ def main():
         if args.program == "Renovo":
             listener, url = stalling_site()
             command += ["Orvane", url, "ServerManifest.xml"]
+            # The window stays while the download waits; a stall of the
+            # run's length must not end it before the last sample.
+            stall_ms = int((args.warmup + args.minutes * 60 + 120) * 1000)
+            env.setdefault("ORVANE_DOWNLOAD_STALL_MS", str(stall_ms))
         program = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         children.append(program)
         proc = Proc(program.pid, os.path.join(root, f"heap.{program.pid}"))
@@ -406,6 +413,10 @@ def main():
         out = open(args.samples_out, "w") if args.samples_out else None
         while True:
             now = time.monotonic()
+            # A process that has ended reads as zeros (its /proc entry stays
+            # until it is reaped): no sample from it.
+            if program.poll() is not None:
+                break
             samples.append(proc.sample(now - start))
             if out:
                 out.write(json.dumps(samples[-1]) + "\n")
