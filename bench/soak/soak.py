@@ -13,7 +13,8 @@ monitors unplugged and plugged again with the matching device notices, and
 pivoted, every few seconds.
 
 How the figures are taken:
-- RSS and its peak: VmRSS and VmHWM of /proc/PID/status.
+- RSS and its peak: VmRSS and VmHWM of /proc/PID/status; PSS (shared pages
+  divided among the processes that map them) of /proc/PID/smaps_rollup.
 - Live heap: bytes held from malloc and friends, counted by a preloaded shim
   (libbench_heapcount.so): exact, with the peak, and without a thread or timer
   of its own that would show up in the other figures.
@@ -91,6 +92,18 @@ class Proc:
                 fields[key] = value.strip()
         return fields
 
+    def pss_kb(self):
+        # RSS counts every shared library page in full; PSS shares each page
+        # among the processes that map it.
+        try:
+            with open(f"/proc/{self.pid}/smaps_rollup") as f:
+                for line in f:
+                    if line.startswith("Pss:"):
+                        return int(line.split()[1])
+        except OSError:
+            pass
+        return None
+
     def counts(self):
         try:
             with open(self.counts_path, "rb") as f:
@@ -155,6 +168,7 @@ class Proc:
             "rss_anon_kb": kb("RssAnon"),
             "rss_file_kb": kb("RssFile"),
             "hwm_kb": kb("VmHWM"),
+            "pss_kb": self.pss_kb(),
             "threads": int(status.get("Threads", "0")),
             "fds": len(os.listdir(f"/proc/{self.pid}/fd")),
             "heap": counts.get("live"),
@@ -330,6 +344,7 @@ def report(args, samples, proc, storm, gl):
     row("RSS", "rss_kb", "MB", 1 / 1024)
     row("  anonymous", "rss_anon_kb", "MB", 1 / 1024)
     row("  file-backed", "rss_file_kb", "MB", 1 / 1024)
+    row("PSS", "pss_kb", "MB", 1 / 1024)
     row("live heap", "heap", "KB", 1 / 1024)
     row("threads", "threads", "")
     row("descriptors", "fds", "")
