@@ -33,7 +33,7 @@ void MonitorInventory::ReportRefusal(const std::string& deviceName, int orientat
     if (!m_refusedRotations.insert({deviceName, orientation}).second)
         return;
     const std::string why = m_platform.Display().LastChangeRefusal();
-    qInfo().noquote() << "Rotation refused:" << QString::fromStdString(deviceName) << "to orientation"
+    qCInfo(lcOrvane).noquote() << "Rotation refused:" << QString::fromStdString(deviceName) << "to orientation"
                       << orientation << QString("(%1x%2 at %3 Hz):").arg(settings.pelsWidth).arg(settings.pelsHeight)
                                             .arg(settings.displayFrequency)
                       << ResultName(result) + (why.empty() ? QString() : ", " + QString::fromStdString(why));
