@@ -46,14 +46,14 @@ QVariant ReadSetting(const QString& key, const QVariant& fallback, const QString
     return fallback;
 }
 
-int ReadTraceLevel()
+int ReadTraceLevel(const QString& programDir)
 {
-    return ReadSetting("TraceSet/TraceLevel", 1).toInt();
+    return ReadSetting("TraceSet/TraceLevel", 1, programDir).toInt();
 }
 
-bool ReadTestSiteFlag()
+bool ReadTestSiteFlag(const QString& programDir)
 {
-    return ReadSetting("Others/Site", QString()).toBool();
+    return ReadSetting("Others/Site", QString(), programDir).toBool();
 }
 
 QStringList ReadExtraModelEntries(const QString& programDir)

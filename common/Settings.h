@@ -26,11 +26,11 @@ QStringList SettingsFilePaths(const QString& programDir = QString());
 QVariant ReadSetting(const QString& key, const QVariant& fallback, const QString& programDir = QString());
 
 // "TraceSet/TraceLevel", default 1; a non-numeric text reads as 0.
-int ReadTraceLevel();
+int ReadTraceLevel(const QString& programDir = QString());
 
 // "Others/Site": true selects the test update site. Absent, "", "0" and
 // "false" in any case read as false; every other text as true.
-bool ReadTestSiteFlag();
+bool ReadTestSiteFlag(const QString& programDir = QString());
 
 // "Monitors/Models": models supported in addition to the built-in list,
 // entries such as "ABC1234" separated by commas; the entries of both files.

@@ -6,7 +6,9 @@
 #   install-deps.sh base linux    only the lists named (scripts/deps/NAME.txt)
 #
 # Lists whose names end in "-test", and win32 (the Windows cross build and
-# its Wine suite), are needed by the tests only.
+# its Wine suite), are needed by the tests only. Lists in deps/on-request/
+# (the fuzzing compiler) are left out of "every list": they are installed
+# when named, as in install-deps.sh on-request/fuzz.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ $# -eq 0 ]; then
