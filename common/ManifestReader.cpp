@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include "common/BoundedRead.h"
 #include "common/Log.h"
 #include "common/UserPrompts.h"
 
@@ -155,7 +156,7 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
         prompts.Information(QStringLiteral("title"), QStringLiteral("open error!"));
         return ManifestRead::OpenError;
     }
-    const QByteArray data = file.read(kMaxManifestSize + 1);
+    const QByteArray data = ReadAtMost(file, kMaxManifestSize + 1);
     if (data.size() > kMaxManifestSize) {
         qCDebug(lcOrvane) << "Manifest not readable: more than" << kMaxManifestSize << "bytes";
         return ManifestRead::ParseError;

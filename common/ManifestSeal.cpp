@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include "common/BoundedRead.h"
 #include "common/CheckedFile.h"
 #include "common/Download.h"
 #include "common/ManifestReader.h"
@@ -25,7 +26,7 @@ QByteArray ReadCapped(const QString& path, qint64 cap, bool& ok)
 {
     QFile file(path);
     ok = file.open(QIODevice::ReadOnly);
-    const QByteArray data = ok ? file.read(cap + 1) : QByteArray();
+    const QByteArray data = ok ? ReadAtMost(file, cap + 1) : QByteArray();
     ok = ok && data.size() <= cap;
     return data;
 }

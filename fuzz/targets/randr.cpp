@@ -44,7 +44,7 @@ RandrScreen DecodeScreen(FuzzInput& in)
     screen.depth = in.Integral<std::uint8_t>();
     for (std::uint32_t n = in.Below(6); n > 0; --n) {
         RandrMode mode;
-        mode.id = in.Below(8);
+        mode.id = 1 + in.Below(7);  // an XID is never 0 (None)
         mode.width = in.Integral<std::uint16_t>();
         mode.height = in.Integral<std::uint16_t>();
         // As the server's timings give it: dot clock over line length times lines.
@@ -56,7 +56,7 @@ RandrScreen DecodeScreen(FuzzInput& in)
     }
     for (std::uint32_t n = in.Below(4); n > 0; --n) {
         RandrCrtc crtc;
-        crtc.id = in.Below(4);
+        crtc.id = 1 + in.Below(3);
         crtc.x = in.Integral<std::int16_t>();
         crtc.y = in.Integral<std::int16_t>();
         crtc.width = in.Integral<std::uint16_t>();
@@ -70,7 +70,7 @@ RandrScreen DecodeScreen(FuzzInput& in)
     }
     for (std::uint32_t n = in.Below(4); n > 0; --n) {
         RandrOutput output;
-        output.id = in.Below(4);
+        output.id = 1 + in.Below(3);
         output.name = orvane::fuzz::ConnectorName(in);
         output.connected = in.Bool();
         output.crtc = in.Below(4);

@@ -2,6 +2,8 @@
 // without gaps, every other monitor's settings kept.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/linux/gnome/MutterState.h"
 #include "support/DisplayRequest.h"
 #include "tests/linux/Samples.h"
@@ -73,4 +75,17 @@ TEST(MutterPlan, ModeChoiceRefusalsAndNoOp)
     EXPECT_EQ(PlanMutterChange(state, "DP-1", Turn(DMDO_90, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
     EXPECT_EQ(PlanMutterChange(state, "DP-1", Turn(9, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
     EXPECT_EQ(PlanMutterChange(state, "VGA-1", Turn(DMDO_90, 2160, 3840, 60)).result, DISP_CHANGE_FAILED);
+}
+
+TEST(MutterPlan, LayoutsAtTheEndOfTheCoordinates)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    MutterState state = SideBySide();
+    // A monitor reported so far right that its edge would lie past them.
+    state.logicalMonitors[1].x = kMax - 100;
+    EXPECT_EQ(state.Bounds(state.logicalMonitors[1]).right, kMax);
+    // Turning the upright left monitor back would push its neighbour past them.
+    state.logicalMonitors[0] = {kMax - 1500, 0, 2.0, 1, true, {"DP-1"}};
+    state.logicalMonitors[1].x = kMax - 1500 + 1080;
+    EXPECT_EQ(PlanMutterChange(state, "DP-1", Turn(DMDO_DEFAULT, 3840, 2160, 60)).result, DISP_CHANGE_BADMODE);
 }

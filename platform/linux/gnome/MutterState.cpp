@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/linux/displays/DisplayRequest.h"
 #include "platform/linux/displays/ModeListing.h"
@@ -45,20 +46,68 @@ const MutterMode* ChosenMode(const MutterMonitor& monitor, const DisplayRequest&
     return chosen < 0 ? nullptr : &monitor.modes[std::size_t(chosen)];
 }
 
+// Where a logical monitor ends in the layout, worked out wider than the
+// layout's coordinates: a service may report any position, size and scale.
+struct Extent {
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+};
+
+constexpr std::int64_t kCoordinateMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kCoordinateMax = std::numeric_limits<std::int32_t>::max();
+
+bool IsCoordinate(std::int64_t value)
+{
+    return value >= kCoordinateMin && value <= kCoordinateMax;
+}
+
+// Pixels divided by the scale, whole; a scale that divides a size past the
+// layout's coordinates stops at their end.
+std::int64_t Scaled(std::int32_t pixels, double scale)
+{
+    const double scaled = std::round(pixels / scale);
+    return std::int64_t(std::clamp(scaled, double(kCoordinateMin), double(kCoordinateMax)));
+}
+
+Extent ExtentOf(const MutterState& state, const MutterLogicalMonitor& logical)
+{
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    const MutterMonitor* monitor = logical.connectors.empty() ? nullptr : state.Monitor(logical.connectors.front());
+    if (const MutterMode* mode = monitor ? monitor->CurrentMode() : nullptr) {
+        const bool portrait = IsPortrait(logical.transform & 3);
+        width = portrait ? mode->height : mode->width;
+        height = portrait ? mode->width : mode->height;
+        if (state.logicalLayout && logical.scale > 0) {
+            width = Scaled(std::int32_t(width), logical.scale);
+            height = Scaled(std::int32_t(height), logical.scale);
+        }
+    }
+    return {logical.x + width, logical.y + height};
+}
+
 // Moves the logical monitors that touched the turned one's right or bottom
-// edge (before) along with that edge (now).
-void MoveNeighbours(std::vector<MutterLogicalMonitor>& logicalMonitors, std::size_t target, const Rect& before,
-                    const Rect& now)
+// edge (before) along with that edge (now). False when one would leave the
+// layout's coordinates.
+bool MoveNeighbours(std::vector<MutterLogicalMonitor>& logicalMonitors, std::size_t target, const Extent& before,
+                    const Extent& now)
 {
     for (std::size_t i = 0; i < logicalMonitors.size(); ++i) {
         if (i == target)
             continue;
         MutterLogicalMonitor& other = logicalMonitors[i];
-        if (other.x == before.right)
-            other.x += now.right - before.right;
-        else if (other.y == before.bottom)
-            other.y += now.bottom - before.bottom;
+        std::int64_t x = other.x;
+        std::int64_t y = other.y;
+        if (x == before.right)
+            x += now.right - before.right;
+        else if (y == before.bottom)
+            y += now.bottom - before.bottom;
+        if (!IsCoordinate(x) || !IsCoordinate(y))
+            return false;
+        other.x = std::int32_t(x);
+        other.y = std::int32_t(y);
     }
+    return true;
 }
 
 // Per logical monitor, per connector, the mode it shows afterwards: chosen
@@ -107,18 +156,9 @@ const MutterMonitor* MutterState::Monitor(const std::string& connector) const
 
 Rect MutterState::Bounds(const MutterLogicalMonitor& logical) const
 {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    const MutterMonitor* monitor = logical.connectors.empty() ? nullptr : Monitor(logical.connectors.front());
-    if (const MutterMode* mode = monitor ? monitor->CurrentMode() : nullptr) {
-        width = IsPortrait(logical.transform & 3) ? mode->height : mode->width;
-        height = IsPortrait(logical.transform & 3) ? mode->width : mode->height;
-        if (logicalLayout && logical.scale > 0) {
-            width = std::int32_t(std::lround(width / logical.scale));
-            height = std::int32_t(std::lround(height / logical.scale));
-        }
-    }
-    return Rect{logical.x, logical.y, logical.x + width, logical.y + height};
+    const Extent extent = ExtentOf(*this, logical);
+    return Rect{logical.x, logical.y, std::int32_t(std::clamp(extent.right, kCoordinateMin, kCoordinateMax)),
+                std::int32_t(std::clamp(extent.bottom, kCoordinateMin, kCoordinateMax))};
 }
 
 std::optional<DisplaySettings> CurrentSettings(const MutterState& state, const std::string& connector)
@@ -177,8 +217,9 @@ MutterChangePlan PlanMutterChange(const MutterState& state, const std::string& c
         for (auto& mode : monitorAfter.modes)
             mode.current = mode.id == chosen->id;
     }
-    MoveNeighbours(plan.logicalMonitors, target, state.Bounds(logical),
-                   after.Bounds(after.logicalMonitors[target]));
+    if (!MoveNeighbours(plan.logicalMonitors, target, ExtentOf(state, logical),
+                        ExtentOf(after, after.logicalMonitors[target])))
+        return Refused(DISP_CHANGE_BADMODE, "a monitor beside it would move past the layout's coordinates");
     plan.modeIds = ModeIdsAfter(state, plan.logicalMonitors, target, connector, *chosen);
     return plan;
 }

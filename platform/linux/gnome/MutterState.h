@@ -48,7 +48,8 @@ struct MutterState {
     bool logicalLayout = true;  // layout-mode 1: sizes in the layout are divided by the scale
 
     const MutterMonitor* Monitor(const std::string& connector) const;
-    // Position and size of a logical monitor in the layout.
+    // Position and size of a logical monitor in the layout; an edge beyond
+    // the layout's coordinates is kept at their end.
     Rect Bounds(const MutterLogicalMonitor& logical) const;
 };
 
@@ -68,7 +69,9 @@ std::vector<DisplaySettings> ModeList(const MutterState& state, const std::strin
 
 // The layout with the logical monitor shown on connector turned and sized as
 // settings asks. Monitors right of or below it that touched it move along
-// with its new edge, so the layout stays without gaps; all others stay.
+// with its new edge, so the layout stays without gaps; all others stay. A
+// change that would move one past the layout's coordinates is refused
+// (DISP_CHANGE_BADMODE).
 MutterChangePlan PlanMutterChange(const MutterState& state, const std::string& connector,
                                   const DisplaySettings& settings);
 
