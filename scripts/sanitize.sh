@@ -23,7 +23,9 @@ case "$kind" in
     # package test builds a tree of its own.
     select=(-E '^win32_|^linux_deb_package_test$')
     # verify_asan_link_order: the DDC/CI emulator is preloaded ahead of the runtime.
-    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:verify_asan_link_order=0:detect_stack_use_after_return=1"
+    # fast_unwind_on_malloc=0: stacks through Qt (built without frame pointers)
+    # reach the caller, for the suppressions to name.
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:verify_asan_link_order=0:detect_stack_use_after_return=1:fast_unwind_on_malloc=0"
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
     ;;
