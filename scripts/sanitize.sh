@@ -42,6 +42,8 @@ case "$kind" in
     ;;
 esac
 
+# The scenario scripts leave out their bounds on memory (tests/harness).
+export ORVANE_SANITIZER=$kind
 "$top/scripts/install-deps.sh"
 build=${ORVANE_SANITIZE_BUILD_DIR:-$top/build-$kind}
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=OFF \

@@ -16,6 +16,9 @@ SOURCE = os.environ.get("ORVANE_SOURCE_DIR", "")
 SCRATCH = os.environ.get("ORVANE_TEST_DIR") or tempfile.gettempdir()
 TMPDIR = os.environ.get("TMPDIR", "/tmp")
 ARTIFACTS = os.environ.get("ORVANE_ARTIFACT_DIR")
+# Under a sanitizer (scripts/sanitize.sh) every process carries some 100 MB
+# of shadow memory and quarantine: bounds on its memory say nothing there.
+MEMORY_BOUNDED = not os.environ.get("ORVANE_SANITIZER")
 
 
 class Failure(AssertionError):

@@ -8,7 +8,7 @@ import sys
 import time
 import xml.etree.ElementTree as ET
 
-from harness.basics import ARTIFACTS, boxes_in, check, free_port, read, run, wait_for, write
+from harness.basics import ARTIFACTS, MEMORY_BOUNDED, boxes_in, check, free_port, read, run, wait_for, write
 from harness.manifests import HOSTILE_MANIFESTS, hostile_site
 from harness.renovo import patched_version, publish, snapshot, tree_bytes
 from harness.site import Site, gzip_bomb
@@ -278,7 +278,7 @@ def update_hostile_bodies():
               % (peak / 1024, before / 1024, peak_disk, s.log().count("Timer end ") - ticks, max(gaps)))
         # The GUI's own footprint (X connection, fonts) is most of it; the
         # hostile bodies may add little.
-        check(peak < 100 * 1024 and peak - before < 16 * 1024, "peak memory %d KiB" % peak)
+        check(not MEMORY_BOUNDED or (peak < 100 * 1024 and peak - before < 16 * 1024), "peak memory %d KiB" % peak)
         check(peak_disk <= (4 << 20) + (1 << 20), "%d bytes in the temporary folder" % peak_disk)
         check(s.log().count("Timer end ") > ticks, "the polling stopped during the checks")
 
