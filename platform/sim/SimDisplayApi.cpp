@@ -141,15 +141,17 @@ std::int32_t SimDisplayApi::ChangeDisplaySettingsEx(const std::string& device, c
                         display["width"] = width;
                         display["height"] = height;
                         // The desktop area follows the new size, keeping the
-                        // work area's margins.
+                        // work area's margins, worked out wider than int: a
+                        // description may hold any corners, and an edge past
+                        // int reads back as none.
                         QJsonArray rect = display.value("rect").toArray();
                         QJsonArray work = display.value("work").toArray();
                         if (rect.size() == 4) {
-                            const int left = rect[0].toInt();
-                            const int top = rect[1].toInt();
+                            const qint64 left = rect[0].toInt();
+                            const qint64 top = rect[1].toInt();
                             if (work.size() == 4) {
-                                const int rightMargin = rect[2].toInt() - work[2].toInt();
-                                const int bottomMargin = rect[3].toInt() - work[3].toInt();
+                                const qint64 rightMargin = qint64(rect[2].toInt()) - work[2].toInt();
+                                const qint64 bottomMargin = qint64(rect[3].toInt()) - work[3].toInt();
                                 work = QJsonArray{work[0], work[1], left + width - rightMargin,
                                                   top + height - bottomMargin};
                                 display["work"] = work;

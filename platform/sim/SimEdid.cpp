@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "platform/edid/Edid.h"
+#include "platform/sim/SimState.h"
 
 namespace orvane::platform::sim {
 
@@ -13,7 +14,7 @@ namespace {
 std::optional<std::uint32_t> NumberOrHex(const QJsonValue& value)
 {
     if (value.isDouble())
-        return static_cast<std::uint32_t>(value.toDouble());
+        return WholeNumber<std::uint32_t>(value);
     if (value.isString()) {
         bool ok = false;
         const std::uint32_t number = value.toString().toUInt(&ok, 0);

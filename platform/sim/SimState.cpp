@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/sim/SimEdid.h"
 
@@ -26,7 +27,7 @@ bool ParseRect(const QJsonValue& value, Rect& rect)
 std::uint64_t ToHandle(const QJsonValue& value, std::uint64_t fallback)
 {
     if (value.isDouble())
-        return static_cast<std::uint64_t>(value.toDouble());
+        return WholeNumber<std::uint64_t>(value).value_or(fallback);
     if (value.isString()) {
         bool ok = false;
         const auto number = value.toString().toULongLong(&ok, 0);
@@ -62,6 +63,32 @@ bool Fail(std::string* error, const std::string& text)
     return false;
 }
 
+// The number at key of object, fallback when there is none; false (error
+// naming where and key) when it is not a whole number T holds.
+template <typename T>
+bool NumberAt(const QJsonObject& object, const char* key, T fallback, T& out, const std::string& where,
+              std::string* error)
+{
+    if (!object.contains(QLatin1String(key))) {
+        out = fallback;
+        return true;
+    }
+    const auto number = WholeNumber<T>(object.value(QLatin1String(key)));
+    if (!number)
+        return Fail(error, where + ": " + key + " must be a whole number from " +
+                               std::to_string(std::numeric_limits<T>::min()) + " to " +
+                               std::to_string(std::numeric_limits<T>::max()));
+    out = *number;
+    return true;
+}
+
+// The size between two edges of a rect, as the default of a display's
+// size: never below 0 or past int.
+int Side(std::int32_t from, std::int32_t to)
+{
+    return int(std::clamp<std::int64_t>(std::int64_t(to) - from, 0, std::numeric_limits<int>::max()));
+}
+
 bool ParseDisplay(const QJsonObject& object, int index, SimDisplay& display, std::string* error)
 {
     display.index = index;
@@ -76,9 +103,9 @@ bool ParseDisplay(const QJsonObject& object, int index, SimDisplay& display, std
     display.primary = object.value("primary").toBool(false);
     display.stored.orientation = static_cast<std::uint32_t>(object.value("orientation").toInt(0));
     display.stored.pelsWidth =
-        static_cast<std::uint32_t>(object.value("width").toInt(display.rect.right - display.rect.left));
+        static_cast<std::uint32_t>(object.value("width").toInt(Side(display.rect.left, display.rect.right)));
     display.stored.pelsHeight =
-        static_cast<std::uint32_t>(object.value("height").toInt(display.rect.bottom - display.rect.top));
+        static_cast<std::uint32_t>(object.value("height").toInt(Side(display.rect.top, display.rect.bottom)));
     display.stored.displayFrequency = static_cast<std::uint32_t>(object.value("frequency").toInt(60));
     display.stored.bitsPerPel = static_cast<std::uint32_t>(object.value("bitsPerPel").toInt(32));
     display.settingsReadable = object.value("settingsReadable").toBool(true);
@@ -110,16 +137,23 @@ bool ParseMonitor(const QJsonObject& object, int index, SimMonitor& monitor, std
     monitor.silent = object.value("silent").toBool(false);
     monitor.fail = object.value("fail").toBool(false);
     monitor.maxUnset = object.value("maxUnset").toBool(false);
-    if (object.contains("capabilitiesLength"))
-        monitor.capabilitiesLength = static_cast<std::uint32_t>(object.value("capabilitiesLength").toDouble());
+    if (object.contains("capabilitiesLength")) {
+        std::uint32_t length = 0;
+        if (!NumberAt<std::uint32_t>(object, "capabilitiesLength", 0, length, where, error))
+            return false;
+        monitor.capabilitiesLength = length;
+    }
     const QJsonObject vcp = object.value("vcp").toObject();
     for (auto it = vcp.begin(); it != vcp.end(); ++it) {
         const int code = ParseVcpCode(it.key());
         if (code < 0)
             return Fail(error, where + ": bad VCP code " + it.key().toStdString());
         const QJsonObject feature = it.value().toObject();
-        monitor.vcp[code] = {static_cast<std::uint32_t>(feature.value("current").toDouble(0)),
-                             static_cast<std::uint32_t>(feature.value("max").toDouble(0))};
+        SimVcp& value = monitor.vcp[code];
+        const std::string at = where + ": vcp " + it.key().toStdString();
+        if (!NumberAt<std::uint32_t>(feature, "current", 0, value.current, at, error) ||
+            !NumberAt<std::uint32_t>(feature, "max", 0, value.maximum, at, error))
+            return false;
     }
     if (monitor.display.empty())
         return Fail(error, where + ": display missing");
@@ -275,12 +309,19 @@ std::optional<SimState> ParseState(const QJsonObject& root, std::string* error)
     state.failEnumDisplayMonitors = root.value("failEnumDisplayMonitors").toBool(false);
     state.performElevatedStarts = root.value("performElevatedStarts").toBool(true);
     state.elevatedStartResult = root.value("elevatedStartResult").toBool(true);
-    state.noticeSeq = static_cast<std::uint64_t>(root.value("noticeSeq").toDouble(0));
-    for (const QJsonValue& item : root.value("notices").toArray()) {
-        const QJsonObject notice = item.toObject();
-        state.notices.push_back({static_cast<std::uint64_t>(notice.value("seq").toDouble()),
-                                 {static_cast<std::uint32_t>(notice.value("message").toDouble()),
-                                  static_cast<std::uintptr_t>(notice.value("wParam").toDouble())}});
+    if (!NumberAt<std::uint64_t>(root, "noticeSeq", 0, state.noticeSeq, "description", error))
+        return std::nullopt;
+    const QJsonArray notices = root.value("notices").toArray();
+    for (int i = 0; i < notices.size(); ++i) {
+        const QJsonObject notice = notices[i].toObject();
+        const std::string where = "notices[" + std::to_string(i) + "]";
+        std::uint64_t seq = 0;
+        SystemNotice posted;
+        if (!NumberAt<std::uint64_t>(notice, "seq", 0, seq, where, error) ||
+            !NumberAt<std::uint32_t>(notice, "message", 0, posted.message, where, error) ||
+            !NumberAt<std::uintptr_t>(notice, "wParam", 0, posted.wParam, where, error))
+            return std::nullopt;
+        state.notices.push_back({seq, posted});
     }
     return state;
 }

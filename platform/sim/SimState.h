@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QJsonValue>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -87,7 +90,23 @@ struct SimState {
     std::vector<const SimMonitor*> MonitorsOn(const std::string& deviceName) const;
 };
 
-// Parses a description; nullopt with error on malformed input.
+// A JSON number as an integer of type T; nullopt unless it is a whole number
+// that T holds (converting any other double to T is undefined).
+template <typename T>
+std::optional<T> WholeNumber(const QJsonValue& value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    // 2^digits, one past T's largest value, is exact as a double.
+    const double end = std::ldexp(1.0, std::numeric_limits<T>::digits);
+    if (!(number >= double(std::numeric_limits<T>::min()) && number < end) || std::trunc(number) != number)
+        return std::nullopt;
+    return static_cast<T>(number);
+}
+
+// Parses a description; nullopt with error on malformed input, a number
+// that is not a whole one of its field's range included.
 std::optional<SimState> ParseState(const QJsonObject& root, std::string* error);
 
 // The records the simulation appends (VCP writes, rotations, elevated starts,

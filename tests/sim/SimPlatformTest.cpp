@@ -16,6 +16,7 @@
 #include "platform/edid/Edid.h"
 #include "platform/sim/SimControl.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimState.h"
 #include "support/ForwardingApis.h"
 #include "support/TestSupport.h"
 
@@ -251,6 +252,26 @@ TEST(SimPlatformTest, EdidAsHexBytesAndBadDescriptions)
     EXPECT_FALSE(platform::sim::CreateSimPlatform("/nonexistent/state.json", platform::CreateHostSystem()));
     // A tool command that would break the description leaves it untouched.
     EXPECT_EQ(SimCommand(sim.path, {"set", "uhd", "0x1FF", "1"}), 2);
+
+    // Numbers a field cannot hold make the description malformed, naming the
+    // field; a handle takes its default, a size the rect's within int.
+    const QByteArray display = R"({"deviceName": "A", "rect": [-2147483648, 0, 2147483647, 1], "handle": -1})";
+    for (const auto& [json, field] : std::vector<std::pair<QByteArray, std::string>>{
+             {R"({"noticeSeq": -1})", "noticeSeq"},
+             {R"({"notices": [{"seq": 1, "wParam": 1e300}]})", "wParam"},
+             {R"({"displays": [)" + display + R"(], "monitors": [{"display": "A", "vcp": {"0xAA": {"current": 2.5}}}]})",
+              "current"},
+             {R"({"displays": [)" + display + R"(], "monitors": [{"display": "A", "capabilitiesLength": 4294967296}]})",
+              "capabilitiesLength"}}) {
+        std::string error;
+        EXPECT_FALSE(platform::sim::ParseState(QJsonDocument::fromJson(json).object(), &error)) << json.constData();
+        EXPECT_NE(error.find(field), std::string::npos) << error;
+    }
+    const auto parsed =
+        platform::sim::ParseState(QJsonDocument::fromJson("{\"displays\": [" + display + "]}").object(), nullptr);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->displays[0].handle, 0x10001u);
+    EXPECT_EQ(parsed->displays[0].stored.pelsWidth, 2147483647u);
 }
 
 TEST(SimPlatformTest, RecordsKeepTheirNewestHundred)
