@@ -1,7 +1,7 @@
 // Simulation descriptions (JSON files a user or a harness writes, and which
 // orvane-sim and the program rewrite): read and parsed, then walked through
 // the seam as the monitor inventory walks a platform, down to each monitor's
-// identity from the simulated registry.
+// identity from the simulated registry, and the first display turned.
 #include "fuzz/support/FuzzSupport.h"
 #include "orvane/monitor/MonitorIdentity.h"
 #include "platform/sim/SimPlatform.h"
@@ -33,7 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::int32_t mode = ENUM_REGISTRY_SETTINGS; display.EnumDisplaySettings(info.deviceName, mode, settings);
              ++mode) {
         }
-        return true;
+        // A turn, which the simulation writes back into the description.
+        settings.fields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT;
+        settings.orientation = DMDO_90;
+        settings.pelsWidth = 1080;
+        settings.pelsHeight = 1920;
+        display.ChangeDisplaySettingsEx(info.deviceName, settings, CDS_UPDATEREGISTRY);
+        return false;
     });
     return 0;
 }
