@@ -4,7 +4,11 @@
 // names, VCP replies, capability texts) come from the input, EDIDs from a
 // small pool so that they meet. Each DDC/CI display is joined to one output
 // at most, and each physical monitor answers with its own display's value.
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <sstream>
+#include <sched.h>
 
 #include "fuzz/support/DisplayDecoding.h"
 #include "fuzz/support/FuzzSupport.h"
@@ -42,11 +46,36 @@ public:
     std::vector<std::uint16_t> values;
 };
 
+// The process's threads now (field 20 of /proc/self/stat).
+long ThreadCount()
+{
+    std::ifstream stat("/proc/self/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 20 && fields >> field; ++i) {
+    }
+    return std::atol(field.c_str());
+}
+
+// Each monitor's call thread is detached and ends on its own once the
+// monitors are gone: until it has, what it holds looks leaked to libFuzzer,
+// which would then check the whole heap for leaks after every input.
+struct ThreadsEnded {
+    long before = ThreadCount();
+    ~ThreadsEnded()
+    {
+        for (int spins = 0; spins < 100000 && ThreadCount() > before; ++spins)
+            sched_yield();
+    }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using orvane::fuzz::Check;
+    const ThreadsEnded threadsEnded;
     FuzzInput in(data, size);
     std::vector<Edid> pool(3);
     for (Edid& edid : pool) {
