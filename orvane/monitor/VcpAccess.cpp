@@ -1,7 +1,6 @@
 #include "orvane/monitor/VcpAccess.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 #include <algorithm>
 
@@ -133,7 +132,7 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         if (worker.m_timer.elapsed() > kReadLimitMs || worker.m_bStop) {
             worker.m_bTimeout = 1;
             {
-                QMutexLocker lock(&worker.m_resultLock);
+                std::lock_guard<std::mutex> lock(worker.m_resultLock);
                 current = worker.m_dwCurrent;
                 maximum = worker.m_dwMax;
             }
@@ -145,14 +144,22 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         worker.wait(kStepMs);
     }
 
-    if (worker.bResult && worker.m_dwCurrent != kNoValue && worker.m_dwMax != kNoValue) {
-        current = worker.m_dwCurrent;
-        maximum = worker.m_dwMax;
+    quint32 answered = kNoValue;
+    quint32 answeredMax = kNoValue;
+    const int result = [&] {
+        std::lock_guard<std::mutex> lock(worker.m_resultLock);
+        answered = worker.m_dwCurrent;
+        answeredMax = worker.m_dwMax;
+        return worker.bResult;
+    }();
+    if (result && answered != kNoValue && answeredMax != kNoValue) {
+        current = answered;
+        maximum = answeredMax;
         qCDebug(lcOrvane) << "Get Vcp Thread Success , current value=" << current;
         return true;
     }
     QThread::msleep(kFailedReadPauseMs);
-    qCDebug(lcOrvane) << "Get Vcp Thread Done. bResult : " << worker.bResult;
+    qCDebug(lcOrvane) << "Get Vcp Thread Done. bResult : " << result;
     return false;
 }
 
@@ -163,6 +170,11 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     watchdog.start();
     // Waits for the worker within this call's limit; false when the limit
     // passed or a stop was asked (the monitor call itself keeps running).
+    // A finished worker's outcome, read under the lock it was published with.
+    const auto result = [&]() {
+        std::lock_guard<std::mutex> lock(worker.m_resultLock);
+        return worker.bResult;
+    };
     const auto waitForWorker = [&]() {
         while (worker.isRunning()) {
             if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
@@ -184,17 +196,20 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     if (!waitForWorker())
         return worker.m_bStop != 0;
     if (sameWriteOut)
-        return worker.bResult != 0;
+        return result() != 0;
 
     worker.m_hPhysicalMonitor = hPhysicalMonitor;
     worker.m_byCode = code;
     worker.m_dwValue = value;
-    worker.bResult = 0;
+    {
+        std::lock_guard<std::mutex> lock(worker.m_resultLock);
+        worker.bResult = 0;
+    }
     worker.start(QThread::InheritPriority);
     worker.m_timer.start();
     if (!waitForWorker())
         return worker.m_bStop != 0;
-    return worker.bResult != 0;
+    return result() != 0;
 }
 
 }  // namespace orvane

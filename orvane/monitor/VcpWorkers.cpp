@@ -1,7 +1,6 @@
 #include "orvane/monitor/VcpWorkers.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 #include "common/Log.h"
 
@@ -18,7 +17,7 @@ void clsGetVcpThread::run()
     platform::PhysicalMonitorHandle handle;
     quint8 code;
     {
-        QMutexLocker lock(&m_resultLock);
+        std::lock_guard<std::mutex> lock(m_resultLock);
         handle = m_hPhysicalMonitor;
         code = m_byCode;
     }
@@ -29,7 +28,7 @@ void clsGetVcpThread::run()
     // late answer only ever lands in this worker's own fields.
     const int result = m_api.GetVCPFeatureAndVCPFeatureReply(handle, code, &codeType, &current, &maximum);
     {
-        QMutexLocker lock(&m_resultLock);
+        std::lock_guard<std::mutex> lock(m_resultLock);
         m_dwCurrent = current;
         m_dwMax = maximum;
         bResult = result;
@@ -42,7 +41,9 @@ clsSetVcpThread::clsSetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {
 
 void clsSetVcpThread::run()
 {
-    bResult = m_api.SetVCPFeature(m_hPhysicalMonitor, m_byCode, m_dwValue);
+    const int result = m_api.SetVCPFeature(m_hPhysicalMonitor, m_byCode, m_dwValue);
+    std::lock_guard<std::mutex> lock(m_resultLock);
+    bResult = result;
 }
 
 clsCapabilitiesLengthThread::clsCapabilitiesLengthThread(platform::MonitorConfigApi& api) : m_api(api) {}

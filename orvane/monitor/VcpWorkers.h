@@ -4,8 +4,9 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QThread>
+
+#include <mutex>
 
 #include "platform/Platform.h"
 
@@ -33,8 +34,10 @@ private:
     friend class VcpAccess;
     platform::MonitorConfigApi& m_api;
     // The runner may read the results of a worker it abandoned while the
-    // call is still finishing; results are published under this lock.
-    QMutex m_resultLock;
+    // call is still finishing; results are published under this lock. A
+    // standard mutex, so that the thread checker sees the hand-over (it
+    // cannot see inside Qt's locks or QThread::wait).
+    std::mutex m_resultLock;
 };
 
 class clsSetVcpThread : public QThread {
@@ -52,7 +55,10 @@ protected:
     void run() override;
 
 private:
+    friend class VcpAccess;
     platform::MonitorConfigApi& m_api;
+    // bResult is published under this lock (see clsGetVcpThread).
+    std::mutex m_resultLock;
 };
 
 class clsCapabilitiesLengthThread : public QThread {
