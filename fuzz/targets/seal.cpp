@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "common/ManifestSeal.h"
+#include "common/SiteChannel.h"
 #include "common/UpdateTrust.h"
 #include "fuzz/support/FuzzSupport.h"
 
@@ -38,9 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteScratchFile("install/UpdateSequence", record.first, record.second);
 
     fuzz::Check(SignedUpdatesRequired(), "built with the tests' keys");
+    static const QString site = QStringLiteral("http://update.example") + kProductionSitePath;
     qint64 sequence = -1;
-    CheckSignedManifest(manifestPath, signaturePath, install, &sequence);
+    CheckSignedManifest(manifestPath, signaturePath, install, site, &sequence);
     ReadManifestSeal(QByteArray(reinterpret_cast<const char*>(manifest.first), int(manifest.second)));
-    ReadAcceptedSequence(install);
+    qint64 accepted = -1;
+    ReadAcceptedSequence(install, accepted);
     return 0;
 }
