@@ -57,6 +57,10 @@ qint64 NowMs()
 
 // How long a worker told to stop may take before it is left behind.
 constexpr qint64 kAbandonAfterMs = 2000;
+// How often the waiting thread looks at the worker: a waiting updater woke
+// 50 times a second at 20 ms; a tenth of a second costs each download at
+// most that much more and keeps the wait near idle.
+constexpr int kLookEveryMs = 100;
 
 // Why the transfer was given up from outside the answer itself; or
 // kCommitting: past the point where it can be, the file is going in place.
@@ -216,7 +220,7 @@ bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
     });
     if (cancel)
         QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&job]() { job->Cancel(); });
-    poll.start(20);
+    poll.start(kLookEveryMs);
     loop.exec();
     poll.stop();
     // The loop also ends when the application quits underneath it; a
