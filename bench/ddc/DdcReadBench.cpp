@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     // The library is loaded with this program and looks at the buses at once,
     // so the monitors exist and the interposer is in place before it starts.
     const char* preload = std::getenv("LD_PRELOAD");
-    orvane::ddcemu::MonitorSpec setup;
+    orvane::ddcemu::EmulatedMonitor setup;
     if (!preload || !std::strstr(preload, "ddc-emu-preload")) {
         char folder[] = "/tmp/bench-ddc-XXXXXX";
         if (!::mkdtemp(folder))

@@ -58,9 +58,9 @@ int main(int argc, char** argv)
                 return Usage();
             first += 2;
         }
-        std::vector<MonitorSpec> specs;
+        std::vector<EmulatedMonitor> monitors;
         for (long i = 0; i < count; ++i) {
-            MonitorSpec setup;
+            EmulatedMonitor setup;
             setup.bus = argc > first + i ? int(Number(argv[first + i])) : int(3 + i);
             setup.connector = i == 0 && !connector.empty() ? connector : "DP-" + std::to_string(i + 1);
             setup.serial = "SN000" + std::to_string(i + 1);
@@ -70,9 +70,9 @@ int main(int argc, char** argv)
                 setup.width = width;
                 setup.height = height;
             }
-            specs.push_back(setup);
+            monitors.push_back(setup);
         }
-        Emulation emulation(argv[2], specs);
+        Emulation emulation(argv[2], monitors);
         if (!emulation.Ok()) {
             std::fprintf(stderr, "ddc-emu: cannot create the monitors in %s\n", argv[2]);
             return 1;

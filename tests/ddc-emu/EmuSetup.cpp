@@ -45,7 +45,7 @@ void Link(const std::string& target, const std::string& at)
 // The tree a kernel with one GPU shows for these monitors: each connector of
 // card0 with its EDID and its DDC bus, the bus in the I2C bus list and as a
 // character device node (here a plain file the interposer stands behind).
-void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors)
+void BuildTree(const std::string& root, const std::vector<EmulatedMonitor>& monitors)
 {
     const std::string card = "/sys/devices/emulated/card0";
     MakeDirs(root + "/dev");
@@ -88,7 +88,7 @@ void BuildTree(const std::string& root, const std::vector<MonitorSpec>& monitors
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup)
+std::vector<std::uint8_t> BuildEdid(const EmulatedMonitor& setup)
 {
     platform::edid::Fields fields;
     fields.maker = setup.maker;
@@ -102,7 +102,7 @@ std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup)
     return platform::edid::Build(fields);
 }
 
-Emulation::Emulation(const std::string& folder, const std::vector<MonitorSpec>& monitors)
+Emulation::Emulation(const std::string& folder, const std::vector<EmulatedMonitor>& monitors)
     : m_stateFile(folder + "/ddc-emu.state")
 {
     if (monitors.size() > std::size_t(kMaxMonitors))
@@ -124,7 +124,7 @@ Emulation::Emulation(const std::string& folder, const std::vector<MonitorSpec>& 
     m_state = static_cast<State*>(map);
     std::strncpy(m_state->root, root.c_str(), sizeof(m_state->root) - 1);
     for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const MonitorSpec& setup = monitors[i];
+        const EmulatedMonitor& setup = monitors[i];
         MonitorState& state = m_state->monitors[i];
         state.bus = setup.bus;
         const auto edid = BuildEdid(setup);

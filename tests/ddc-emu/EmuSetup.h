@@ -11,7 +11,7 @@
 
 namespace orvane::ddcemu {
 
-struct MonitorSpec {
+struct EmulatedMonitor {
     int bus = 3;
     std::string connector = "DP-1";
     std::string maker = "ORV";
@@ -27,14 +27,14 @@ struct MonitorSpec {
 };
 
 // EDID base block (and an empty extension when asked) with checksums.
-std::vector<std::uint8_t> BuildEdid(const MonitorSpec& setup);
+std::vector<std::uint8_t> BuildEdid(const EmulatedMonitor& setup);
 
 class Emulation {
 public:
     // Creates everything below folder (which must exist) and maps the state.
     // The state stays mapped until the process ends: tests hold references
     // into it, and the interposer maps the same file on its own.
-    Emulation(const std::string& folder, const std::vector<MonitorSpec>& monitors);
+    Emulation(const std::string& folder, const std::vector<EmulatedMonitor>& monitors);
     // Maps an existing state file (the ddc-emu command).
     explicit Emulation(const std::string& stateFile);
     ~Emulation();

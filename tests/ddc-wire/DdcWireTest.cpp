@@ -26,15 +26,15 @@ std::uint32_t Read(Wire& wire, PhysicalMonitorHandle handle, std::uint8_t code, 
 TEST(DdcWire, OneMonitorIsFoundByItsEdidAndAnswersEveryRequest)
 {
     REQUIRE_PRELOAD();
-    auto specs = Monitors(1);
-    specs[0].extensionBlock = true;  // 256 bytes at 0x50; the join uses the base block
-    specs[0].features.erase(0xCA);    // takes 0xCA writes but does not report 0xCA
-    Wire wire(specs);
+    auto monitors = Monitors(1);
+    monitors[0].extensionBlock = true;  // 256 bytes at 0x50; the join uses the base block
+    monitors[0].features.erase(0xCA);    // takes 0xCA writes but does not report 0xCA
+    Wire wire(monitors);
     const auto handles = wire.Handles();
     ASSERT_EQ(handles.size(), 1u);
     const auto displays = wire.ddc.Displays({});
     ASSERT_EQ(displays.size(), 1u);
-    const auto edid = BuildEdid(specs[0]);
+    const auto edid = BuildEdid(monitors[0]);
     EXPECT_EQ(displays[0].edid, std::vector<std::uint8_t>(edid.begin(), edid.begin() + 128));
     EXPECT_EQ(displays[0].model, "ORV-27UHD");
     EXPECT_EQ(displays[0].i2cBus, 3);
@@ -56,7 +56,7 @@ TEST(DdcWire, OneMonitorIsFoundByItsEdidAndAnswersEveryRequest)
 
     std::uint32_t length = 0;
     ASSERT_EQ(wire.config.GetCapabilitiesStringLength(handles[0], &length), 1);
-    EXPECT_EQ(length, specs[0].capabilities.size() + 1) << "all fragments joined";
+    EXPECT_EQ(length, monitors[0].capabilities.size() + 1) << "all fragments joined";
 }
 
 TEST(DdcWire, ThreeMonitorsAreEachJoinedToTheirOwnConnector)
@@ -64,10 +64,10 @@ TEST(DdcWire, ThreeMonitorsAreEachJoinedToTheirOwnConnector)
     REQUIRE_PRELOAD();
     // Bus order (the library's detection order) is the reverse of the
     // connector order, so only the EDID join can pair them right.
-    auto specs = Monitors(3);
-    specs[0].bus = 9;
-    specs[2].bus = 3;
-    Wire wire(specs);
+    auto monitors = Monitors(3);
+    monitors[0].bus = 9;
+    monitors[2].bus = 3;
+    Wire wire(monitors);
     const auto handles = wire.Handles();
     ASSERT_EQ(handles.size(), 3u);
     for (std::size_t i = 0; i < handles.size(); ++i)

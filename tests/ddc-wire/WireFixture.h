@@ -41,25 +41,25 @@ public:
     }
 };
 
-inline std::vector<MonitorSpec> Monitors(int count)
+inline std::vector<EmulatedMonitor> Monitors(int count)
 {
-    std::vector<MonitorSpec> specs;
+    std::vector<EmulatedMonitor> monitors;
     for (int i = 0; i < count; ++i) {
-        MonitorSpec setup;
+        EmulatedMonitor setup;
         setup.bus = 3 + 2 * i;
         setup.connector = "DP-" + std::to_string(i + 1);
         setup.serial = "SN000" + std::to_string(i + 1);
         setup.product = 0x4F10 + unsigned(i);
         setup.features[0xAA] = {std::uint16_t(1 + i), 4};  // each monitor answers with its own value
-        specs.push_back(setup);
+        monitors.push_back(setup);
     }
-    return specs;
+    return monitors;
 }
 
 class Wire {
 public:
-    explicit Wire(const std::vector<MonitorSpec>& specs)
-        : emulation(test::MakeScratchDir("ddc-emu").toStdString(), specs)
+    explicit Wire(const std::vector<EmulatedMonitor>& monitors)
+        : emulation(test::MakeScratchDir("ddc-emu").toStdString(), monitors)
     {
         ::setenv("ORVANE_DDC_EMU", emulation.StateFile().c_str(), 1);
         // The library detects once per process; a later set of monitors needs

@@ -272,16 +272,16 @@ TEST_P(WaylandReal, AMonitorPluggedInWhileOrvaneRunsIsFollowed)
     const QString preload = qEnvironmentVariable("ORVANE_DDC_PRELOAD");
     if (!QFile::exists(stage + "/Orvane") || preload.isEmpty())
         GTEST_SKIP() << "Orvane or the DDC/CI emulation is not built";
-    std::vector<orvane::ddcemu::MonitorSpec> specs(2);
-    specs[0].connector = first;
-    specs[1].connector = "HEADLESS-3";  // the output sway adds next
-    specs[1].bus = 4;
-    specs[1].serial = "SN0002";
-    for (auto& spec : specs) {
-        spec.width = 1920;
-        spec.height = 1080;
+    std::vector<orvane::ddcemu::EmulatedMonitor> monitors(2);
+    monitors[0].connector = first;
+    monitors[1].connector = "HEADLESS-3";  // the output sway adds next
+    monitors[1].bus = 4;
+    monitors[1].serial = "SN0002";
+    for (auto& monitor : monitors) {
+        monitor.width = 1920;
+        monitor.height = 1080;
     }
-    orvane::ddcemu::Emulation emulation(orvane::test::MakeScratchDir("emu").toStdString(), specs);
+    orvane::ddcemu::Emulation emulation(orvane::test::MakeScratchDir("emu").toStdString(), monitors);
     ASSERT_TRUE(emulation.Ok());
     emulation.Monitor(1).present = 0;
 
