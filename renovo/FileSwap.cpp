@@ -186,7 +186,7 @@ QString FileSwap::SwapAll(const QList<PlannedFile>& files)
     if (!undone)
         return problem + QStringLiteral(", and not every old file could be put back");
     QFile::remove(JournalPath());
-    return problem;
+    return problem + QStringLiteral(", the old files are back in place");
 }
 
 void FileSwap::RemoveBackups(const QList<PlannedFile>& files)

@@ -36,7 +36,8 @@ public:
     // Writes the journal, swaps every file in and removes the journal. On
     // any failure everything swapped so far is put back, the staged files
     // and the journal go (the journal stays when an old file cannot go
-    // back), and the reason is returned.
+    // back), and the reason is returned with whether the old files are all
+    // back.
     QString SwapAll(const QList<PlannedFile>& files);
     // Removes the old files SwapAll kept (once it succeeded).
     void RemoveBackups(const QList<PlannedFile>& files);

@@ -264,7 +264,7 @@ QString Renovo::InstallAll(const QList<ManifestEntry>& entries, const QString& i
     FileSwap swap(installDir);
     const QString problem = swap.SwapAll(files);
     if (!problem.isEmpty())
-        return problem + ", the old files are back in place";
+        return problem;
     swap.RemoveBackups(files);
     return {};
 }

@@ -176,7 +176,9 @@ TEST_F(SwapTest, AllSwappedInOrAllPutBack)
         swap.SetReplaceStep([&](const QString& staged, const QString& target) {
             return calls++ != failAt && platform::host::ReplaceWithStaged(staged, target);
         });
-        EXPECT_FALSE(swap.SwapAll(files).isEmpty());
+        const QString problem = swap.SwapAll(files);
+        EXPECT_FALSE(problem.isEmpty());
+        EXPECT_TRUE(problem.endsWith(", the old files are back in place")) << qPrintable(problem);
         EXPECT_EQ(Tree(), before) << "failing at rename " << failAt;
     }
     // Putting back fails too: the journal and the kept old files stay, no
