@@ -38,18 +38,35 @@ bool IsPlannedName(const QString& name)
     return true;
 }
 
+// The copy stands in for the old file at an undo: it comes under the kept
+// name only whole (a crash mid-copy must not leave half of it there to be
+// put back), and with the old file's permissions and time stamp (the next
+// check judges an unversioned file by its time).
 bool CopyWhole(const QString& source, const QString& target)
 {
     QFile in(source);
     CheckedFile out;
-    if (!in.open(QIODevice::ReadOnly) || !out.Create(target))
+    if (!in.open(QIODevice::ReadOnly) || !out.CreateBeside(target))
         return false;
     QByteArray chunk;
     while (!(chunk = in.read(64 * 1024)).isEmpty()) {
         if (!out.Write(chunk.constData(), chunk.size()))
             return false;
     }
-    return in.error() == QFileDevice::NoError && out.Finish();
+    if (in.error() != QFileDevice::NoError || !out.Finish())
+        return false;
+    const QString part = out.Path();
+    // The time first: the old file's permissions may not let the copy be
+    // opened for it.
+    QFile stamp(part);
+    bool same = stamp.open(QIODevice::ReadWrite)
+        && stamp.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
+    stamp.close();
+    same = same && QFile::setPermissions(part, in.permissions());
+    if (same && platform::host::ReplaceWithStaged(part, target))
+        return true;
+    QFile::remove(part);
+    return false;
 }
 
 void FlushFoldersOf(const QList<PlannedFile>& files, const QString& installDir)
@@ -118,8 +135,7 @@ bool FileSwap::KeepOld(const PlannedFile& file)
     // the file system has no hard links, a copy does the same.
     const bool kept =
         platform::host::AddHardLink(file.installed, file.backup) || CopyWhole(file.installed, file.backup);
-    // On disk before the rename that depends on it; a copy cut short must
-    // not stay to be taken for the old file.
+    // On disk before the rename that depends on it.
     if (kept && platform::host::FlushFolder(QFileInfo(file.backup).path()))
         return true;
     QFile::remove(file.backup);
