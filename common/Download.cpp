@@ -114,7 +114,10 @@ public:
         m_done = true;
     }
 
-    void Cancel() { m_cancelled = true; }
+    // At once, not at the next KeepGoing: a transfer that completes in
+    // between must not replace the target after all (a worker left behind
+    // does so after the caller has reported the failure).
+    void Cancel() { CutOff(kCancelled); }
     bool Done() const { return m_done; }
     QString Problem() const { return m_problem; }
 
@@ -150,9 +153,7 @@ public:
         if (m_cutoff == kCommitting)
             return true;
         const qint64 now = NowMs();
-        if (m_cancelled)
-            CutOff(kCancelled);
-        else if (now - m_lastDataMs >= m_stallMs)
+        if (now - m_lastDataMs >= m_stallMs)
             CutOff(kStalled);
         else if (now - m_startMs >= m_timeLimitMs)
             CutOff(kTooSlow);
@@ -189,7 +190,6 @@ private:
     std::atomic<qint64> m_lastDataMs;
     std::atomic<qint64> m_timeLimitMs;
     std::atomic<int> m_cutoff{kNone};
-    std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_done{false};
 };
 
