@@ -96,6 +96,10 @@ QString EntryProblem(const ManifestEntry& entry)
         return QStringLiteral("file name \"%1\" is one of the updater's own").arg(entry.file);
     if (IsUpdaterStateName(entry.packedName))
         return QStringLiteral("packed name \"%1\" is one of the updater's own").arg(entry.packedName);
+    // Nor a folder of such a name: the swap's journal names each file with
+    // its folder, and its reader takes no such name back after a crash.
+    if (IsUpdaterStateName(entry.subDir.mid(1)))
+        return QStringLiteral("folder \"%1\" is one of the updater's own").arg(entry.subDir);
     return {};
 }
 

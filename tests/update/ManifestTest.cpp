@@ -244,7 +244,8 @@ TEST(EntrySafety, RefusesEveryWayOutOfTheFolders)
     // A packed name that is a URL of its own.
     for (const char* url : {"http://evil.example/x", "//evil.example/x", "file:x", "%2e%2e%2fx"})
         EXPECT_FALSE(problem("ok", url, "").isEmpty()) << url;
-    for (const char* subDir : {"/", "icon", "/..", "/a/b", "/../x", "\\icon", "/C:", "//server", "/aux", "/x."})
+    for (const char* subDir : {"/", "icon", "/..", "/a/b", "/../x", "\\icon", "/C:", "//server", "/aux", "/x.",
+                                "/UpdateJournal", "/data.renovo-old", "/x.lock"})
         EXPECT_FALSE(problem("ok", "ok.qz", subDir).isEmpty()) << subDir;
 }
 

@@ -123,7 +123,7 @@ QString PublishSite(platform::SystemApi& system, const PublishOptions& options)
     for (const QString& sub : install.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         folders << "/" + sub;
     for (const QString& subDir : folders) {
-        if (!subDir.isEmpty() && !IsPlainName(subDir.mid(1))) {
+        if (!subDir.isEmpty() && (!IsPlainName(subDir.mid(1)) || IsUpdaterStateName(subDir.mid(1)))) {
             std::fprintf(stderr, "renovo-publish: skipping folder %s\n", qPrintable(subDir));
             continue;
         }
