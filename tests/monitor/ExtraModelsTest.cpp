@@ -123,6 +123,9 @@ TEST(ExtraModelsTest, AddingAModelKeepsEverythingElseOfTheFile)
          "[Monitors]\nModels=ABC0001, oth1234,DEF0002 ; two of mine\n[Others]\nSite=true\n"},
         {"[Monitors]\r\nOther=1\r\n", {OTH}, "[Monitors]\r\nModels=OTH1234\r\nOther=1\r\n"},
         {"[Monitors]\nModels=\n", {OTH, DEF}, "[Monitors]\nModels=OTH1234,DEF0002\n"},
+        // Byte-order mark and a comment that is not UTF-8: kept byte for byte.
+        {"\xEF\xBB\xBF[Monitors]\nModels=ABC0001 ; caf\xE9\n", {OTH},
+         "\xEF\xBB\xBF[Monitors]\nModels=ABC0001,OTH1234 ; caf\xE9\n"},
     };
     for (const auto& c : cases) {
         const QString path = test::MakeScratchDir("edit") + "/orvane/RunInfo.ini";

@@ -47,7 +47,8 @@ bool IsSectionHeader(const QString& line)
 }
 
 // Where the value of a key line ends: before a comment (";" outside quotes)
-// and the blanks ahead of it.
+// and the blanks ahead of it. Only ASCII blanks: the text is the file's
+// bytes, where 0xA0 may be the second half of a UTF-8 letter.
 int ValueEnd(const QString& line)
 {
     const QString bare = Bare(line);
@@ -61,7 +62,7 @@ int ValueEnd(const QString& line)
             break;
         }
     }
-    while (end > bare.indexOf('=') + 1 && bare[end - 1].isSpace())
+    while (end > bare.indexOf('=') + 1 && (bare[end - 1] == ' ' || bare[end - 1] == '\t'))
         --end;
     return end;
 }
@@ -145,10 +146,15 @@ SettingsEdit AddModelsToSettingsFile(const QString& givenPath, const std::vector
             added << ModelCodeText(model);
         }
     }
-    Lines file = Scan(QString::fromUtf8(bytes));
+    // The file's bytes one for one (Latin-1): comments in another encoding
+    // and a byte-order mark stay as they were, which decoding as UTF-8 would
+    // not keep; every byte the edit looks for is ASCII.
+    const QByteArray bom = bytes.startsWith("\xEF\xBB\xBF") ? bytes.left(3) : QByteArray();
+    Lines file = Scan(QString::fromLatin1(bytes.mid(bom.size())));
     if (!added.isEmpty())
         Add(file, added.join(","));
-    edit.modelsLine = file.keyLine >= 0 ? Bare(file.lines[file.keyLine]).trimmed() : QString();
+    edit.modelsLine =
+        file.keyLine >= 0 ? QString::fromUtf8(Bare(file.lines[file.keyLine]).trimmed().toLatin1()) : QString();
     if (added.isEmpty()) {
         edit.ok = true;
         return edit;
@@ -159,7 +165,7 @@ SettingsEdit AddModelsToSettingsFile(const QString& givenPath, const std::vector
         return edit;
     }
     QTemporaryFile staged(info.absolutePath() + "/.RunInfo.ini.XXXXXX");
-    const QByteArray written = (file.lines.join('\n') + "\n").toUtf8();
+    const QByteArray written = bom + (file.lines.join('\n') + "\n").toLatin1();
     if (!staged.open() || staged.write(written) != written.size() || !staged.flush() ||
         !platform::host::FlushToDisk(staged.handle())) {
         edit.error = "cannot write in " + info.absolutePath() + ": " + staged.errorString();
