@@ -167,17 +167,23 @@ TEST(ExtraModelsTest, AddingAModelKeepsEverythingElseOfTheFile)
     EXPECT_TRUE(edit.error.contains("not a plain file")) << qPrintable(edit.error);
 }
 
-// One supported monitor and one foreign one (ORV1234) that reports its
-// orientation, on a simulated platform.
+// One supported monitor and one foreign one (ORV1234, unless another
+// product code is given; 0 reads as no model) that reports its orientation,
+// on a simulated platform.
 struct EnrolRun {
-    test::SimSetup sim = test::MakeSim(
-        {{"displays", QJsonArray{test::SimDisplay("D1", 0, 1920, 1080), test::SimDisplay("D2", 1920, 1920, 1080)}},
-         {"monitors", QJsonArray{test::SimMonitor("ours", "D1", 0x4F10, 1920, 1080, "0001"),
-                                 test::SimMonitor("foreign", "D2", 0x1234, 1920, 1080, "0002")}}});
+    test::SimSetup sim;
     QString settings = UserSettingsFilePath();
     QStringList printed, asked;
 
-    EnrolRun() { QFile::remove(settings); }
+    explicit EnrolRun(int foreignProduct = 0x1234)
+        : sim(test::MakeSim({{"displays", QJsonArray{test::SimDisplay("D1", 0, 1920, 1080),
+                                                     test::SimDisplay("D2", 1920, 1920, 1080)}},
+                             {"monitors", QJsonArray{test::SimMonitor("ours", "D1", 0x4F10, 1920, 1080, "0001"),
+                                                     test::SimMonitor("foreign", "D2", foreignProduct, 1920, 1080,
+                                                                      "0002")}}}))
+    {
+        QFile::remove(settings);
+    }
     ~EnrolRun() { QFile::remove(settings); }
     int pauses = 0;
 
@@ -240,6 +246,13 @@ TEST(ExtraModelsTest, EnrolmentAddsOnlyAModelSeenToTurnAndOnlyWhenTheUserSaysSo)
         EXPECT_EQ(run.Run(2, "", true), 0);
         EXPECT_TRUE(run.asked.isEmpty());
         EXPECT_EQ(test::ReadFile(run.settings), QByteArray("[Monitors]\nModels=ORV1234\n"));
+    }
+    {
+        EnrolRun run(0);  // the other monitor has no model to add: nothing is followed already
+        EXPECT_EQ(run.Run(2, "", true), 1);
+        EXPECT_TRUE(run.Output().contains("its EDID could not be read")) << qPrintable(run.Output());
+        EXPECT_FALSE(run.Output().contains("Every monitor that answers")) << qPrintable(run.Output());
+        EXPECT_FALSE(QFile::exists(run.settings));
     }
 }
 

@@ -48,16 +48,19 @@ int RunEnrolment(platform::Platform& platform, VcpAccess& vcp, const MonitorInve
 {
     std::vector<Watched> watched;
     int answering = 0;
+    int unnamed = 0;  // answering, but without a model to add
     for (const ProbedMonitor& monitor : ListMonitors(platform, inventory)) {
         if (!monitor.Answers())
             continue;
         ++answering;
-        if (!monitor.model)
+        if (!monitor.model) {
+            ++unnamed;
             io.print(monitor.Title() + ": its EDID could not be read, so its model cannot be added.");
-        else if (monitor.supportedModel)
+        } else if (monitor.supportedModel) {
             io.print(Named(monitor) + ": followed already.");
-        else
+        } else {
             watched.push_back(Watched{monitor, std::nullopt, false});
+        }
     }
     if (answering == 0) {
         io.print("No monitor answers DDC/CI, so there is none to add.");
@@ -66,6 +69,8 @@ int RunEnrolment(platform::Platform& platform, VcpAccess& vcp, const MonitorInve
         return 1;
     }
     if (watched.empty()) {
+        if (unnamed > 0)
+            return 1;
         io.print("Every monitor that answers DDC/CI is followed already.");
         return 0;
     }
