@@ -121,7 +121,6 @@ protected:
         const std::uint64_t generation = ServerGeneration();
         if (!state || generation == m_generation)
             return state;
-        m_generation = generation;
         for (const auto& [device, settings] : m_stored) {
             std::string why;
             const std::int32_t result = Apply([&] { return state; }, device, settings, &why);
@@ -133,9 +132,11 @@ protected:
                 qInfo().noquote() << QString::fromStdString(m_who) << "started afresh:"
                                   << QString::fromStdString(device) << "could not be set to orientation"
                                   << settings.orientation << "again:" << QString::fromStdString(why);
+            // Unread, the rest waits for the next look at the same server.
             if (result == DISP_CHANGE_SUCCESSFUL && !(state = ReadState()))
-                break;
+                return state;
         }
+        m_generation = generation;
         return state;
     }
 
