@@ -230,15 +230,14 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& name, c
     return plan;
 }
 
-std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings,
-                         std::string* refusal)
+std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings)
 {
     return ReadPlanApply([&] { return server.Read(); },
                          [&](const RandrScreen& screen) { return PlanChange(screen, output, settings); },
                          [&](const RandrScreen& screen, const RandrChangePlan& plan, std::string*) {
                              return CarryOut(server, screen, plan);
                          },
-                         "The X server", refusal);
+                         "The X server");
 }
 
 }  // namespace orvane::platform::linuxplatform

@@ -54,8 +54,7 @@ RandrChangePlan PlanChange(const RandrScreen& screen, const std::string& output,
 // screen fitted to the layout. Any refused step puts back what was changed.
 bool CarryOut(RandrServer& server, const RandrScreen& screen, const RandrChangePlan& plan);
 
-// Reads the screen, plans the change and carries it out; refusal: why not.
-std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings,
-                         std::string* refusal = nullptr);
+// Reads the screen, plans the change and carries it out.
+std::int32_t ApplyChange(RandrServer& server, const std::string& output, const DisplaySettings& settings);
 
 }  // namespace orvane::platform::linuxplatform
