@@ -68,7 +68,41 @@ protected:
     {
         return displays->ChangeDisplaySettingsEx(output, settings, CDS_UPDATEREGISTRY);
     }
+
+    // Starts the staged Orvane in the compositor's session (no tray, boxes
+    // answered) with extra on top of the session's environment; its
+    // standard error goes to work/err.txt.
+    bool StartOrvane(QProcess& orvane, const QString& work, const std::vector<std::pair<QString, QString>>& extra)
+    {
+        QProcessEnvironment environment = compositor->SessionEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("ORVANE_AUTO_CONFIRM", "1");
+        for (const auto& [name, value] : extra)
+            environment.insert(name, value);
+        orvane.setProcessEnvironment(environment);
+        orvane.setStandardErrorFile(work + "/err.txt");
+        orvane.start(orvane::test::StageDir() + "/Orvane", QStringList());
+        return orvane.waitForStarted(10000);
+    }
 };
+
+// The platform of a session on the compositor, as the program makes it.
+std::unique_ptr<Platform> SessionPlatform(const HeadlessCompositor& compositor, std::vector<SystemNotice>& notices)
+{
+    const QProcessEnvironment session = compositor.SessionEnvironment();
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qputenv(name, session.value(name).toUtf8());
+    auto platform = CreateLinuxPlatform();
+    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        qunsetenv(name);
+    return platform;
+}
+
+bool DisplayChanged(const std::vector<SystemNotice>& notices)
+{
+    return std::any_of(notices.begin(), notices.end(), [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
+}
 
 }  // namespace
 
@@ -132,14 +166,8 @@ TEST_P(WaylandReal, EnumeratesTurnsBothWaysAndBackKeepingTheLayoutGapFree)
 
 TEST_P(WaylandReal, WholePlatformChoosesTheBackendByTheCompositorsGlobalsAndNoticesChanges)
 {
-    const QProcessEnvironment session = compositor->SessionEnvironment();
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
-        qputenv(name, session.value(name).toUtf8());
-    auto platform = CreateLinuxPlatform();
     std::vector<SystemNotice> notices;
-    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
-        qunsetenv(name);
+    auto platform = SessionPlatform(*compositor, notices);
 
     DisplayInfo info;
     std::vector<DisplayHandle> handles;
@@ -149,10 +177,7 @@ TEST_P(WaylandReal, WholePlatformChoosesTheBackendByTheCompositorsGlobalsAndNoti
     ASSERT_EQ(platform->Display().ChangeDisplaySettingsEx(info.deviceName, Turn(DMDO_90, 1080, 1920),
                                                           CDS_UPDATEREGISTRY),
               DISP_CHANGE_SUCCESSFUL);
-    const auto displayChanged = [&] {
-        return std::any_of(notices.begin(), notices.end(),
-                           [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
-    };
+    const auto displayChanged = [&] { return DisplayChanged(notices); };
     EXPECT_TRUE(orvane::test::WaitFor(displayChanged, 10000));
     EXPECT_EQ(Shown(info.deviceName).transform, 1);
 
@@ -181,16 +206,9 @@ TEST_P(WaylandReal, DemonstrationModeTurnsTheCompositorsOutputOnASimulatedPivot)
         GTEST_SKIP() << "Orvane and orvane-sim are not built";
     const QString work = orvane::test::MakeScratchDir("demo");
     QFile::copy(orvane::test::SourceDir() + "/examples/sim/one-4k.json", work + "/sim.json");
-    QProcessEnvironment environment = compositor->SessionEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("ORVANE_AUTO_CONFIRM", "1");
-    environment.insert("ORVANE_PLATFORM", "sim:" + work + "/sim.json");
-    environment.insert("ORVANE_SESSION_ROTATION", "primary");
     QProcess orvane;
-    orvane.setProcessEnvironment(environment);
-    orvane.setStandardErrorFile(work + "/err.txt");
-    orvane.start(stage + "/Orvane", QStringList());
-    ASSERT_TRUE(orvane.waitForStarted(10000));
+    ASSERT_TRUE(StartOrvane(orvane, work,
+                            {{"ORVANE_PLATFORM", "sim:" + work + "/sim.json"}, {"ORVANE_SESSION_ROTATION", "primary"}}));
     const auto log = [&] { return QString::fromUtf8(orvane::test::ReadFile(work + "/err.txt")); };
     EXPECT_TRUE(orvane::test::WaitFor([&] { return log().contains("handed on to the session display"); }, 30000))
         << log().toStdString();
@@ -207,28 +225,6 @@ TEST_P(WaylandReal, DemonstrationModeTurnsTheCompositorsOutputOnASimulatedPivot)
     EXPECT_TRUE(orvane::test::WaitFor([&] { return Shown(first).transform == 0; }, 30000)) << log().toStdString();
     orvane::test::StopProcess(orvane);
 }
-
-namespace {
-
-// The platform of a session on the compositor, as the program makes it.
-std::unique_ptr<Platform> SessionPlatform(const HeadlessCompositor& compositor, std::vector<SystemNotice>& notices)
-{
-    const QProcessEnvironment session = compositor.SessionEnvironment();
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
-        qputenv(name, session.value(name).toUtf8());
-    auto platform = CreateLinuxPlatform();
-    platform->Notices().Subscribe([&](const SystemNotice& n) { notices.push_back(n); });
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
-        qunsetenv(name);
-    return platform;
-}
-
-bool DisplayChanged(const std::vector<SystemNotice>& notices)
-{
-    return std::any_of(notices.begin(), notices.end(), [](const SystemNotice& n) { return n.message == WM_DISPLAYCHANGE; });
-}
-
-}  // namespace
 
 TEST_P(WaylandReal, AfterTheCompositorRestartsTheTurnedOutputIsTurnedAgainAndNoticesGoOn)
 {
@@ -288,17 +284,11 @@ TEST_P(WaylandReal, AMonitorPluggedInWhileOrvaneRunsIsFollowed)
     const QString work = orvane::test::MakeScratchDir("plug");
     // Debug lines for the count check's own line.
     orvane::test::WriteFile(work + "/orvane/RunInfo.ini", "[TraceSet]\nTraceLevel=4\n");
-    QProcessEnvironment environment = compositor->SessionEnvironment();
-    environment.insert("XDG_CONFIG_HOME", work);
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("ORVANE_AUTO_CONFIRM", "1");
-    environment.insert("LD_PRELOAD", preload);
-    environment.insert("ORVANE_DDC_EMU", QString::fromStdString(emulation.StateFile()));
     QProcess orvane;
-    orvane.setProcessEnvironment(environment);
-    orvane.setStandardErrorFile(work + "/err.txt");
-    orvane.start(stage + "/Orvane", QStringList());
-    ASSERT_TRUE(orvane.waitForStarted(10000));
+    ASSERT_TRUE(StartOrvane(orvane, work,
+                            {{"XDG_CONFIG_HOME", work},
+                             {"LD_PRELOAD", preload},
+                             {"ORVANE_DDC_EMU", QString::fromStdString(emulation.StateFile())}}));
     const auto log = [&] { return QString::fromUtf8(orvane::test::ReadFile(work + "/err.txt")); };
     const auto written = [&](std::size_t monitor) { return !emulation.Writes(monitor).empty(); };
     ASSERT_TRUE(orvane::test::WaitFor([&] { return written(0); }, 30000)) << log().toStdString();
