@@ -20,6 +20,18 @@ long SkipToNextLine(std::FILE* file)
     return c == EOF ? -1 : std::ftell(file);
 }
 
+// Where the stream's last line starts; size is where it ends. Read from the
+// front: it is only asked for when one line outgrew what is kept.
+long LastLineStart(std::FILE* file, long size)
+{
+    if (std::fseek(file, 0, SEEK_SET) != 0)
+        return -1;
+    long start = 0;
+    for (long next = SkipToNextLine(file); next >= 0 && next < size; next = SkipToNextLine(file))
+        start = next;
+    return start;
+}
+
 }  // namespace
 
 long KeepNewestLines(std::FILE* file, long keepBytes)
@@ -34,8 +46,12 @@ long KeepNewestLines(std::FILE* file, long keepBytes)
     if (std::fseek(file, size - keepBytes, SEEK_SET) != 0)
         return -1;
     long from = SkipToNextLine(file);
+    // The newest line alone is longer than what is kept: it is the one just
+    // written, and is kept whole rather than lost.
+    if (from == size)
+        from = LastLineStart(file, size);
     if (from < 0)
-        from = size;  // no line starts in the kept part: nothing is kept
+        from = size;  // no whole line in the kept part: nothing is kept
     long to = 0;
     std::vector<char> chunk(kChunk);
     for (;;) {

@@ -13,11 +13,11 @@ constexpr long kLogLimitBytes = 8L * 1024 * 1024;
 constexpr long kLogKeptBytes = kLogLimitBytes / 2;
 
 // Moves the last keepBytes of the open stream (from the first line that
-// starts within them) to its front and cuts the file behind them. Returns
-// the file's new size, or -1 when the file could not be read, written or cut
-// (it then holds what it held, or the kept lines followed by older ones).
-// The stream must be open for reading and writing; afterwards it writes at
-// its end.
+// starts within them, or the last line whole when it alone is longer) to its
+// front and cuts the file behind them. Returns the file's new size, or -1
+// when the file could not be read, written or cut (it then holds what it
+// held, or the kept lines followed by older ones). The stream must be open
+// for reading and writing; afterwards it writes at its end.
 long KeepNewestLines(std::FILE* file, long keepBytes);
 
 }  // namespace orvane

@@ -3,8 +3,9 @@
 // programs' own lines, prints how many of those it built ("built N"), and
 // ends either orderly (post-routines run) or through an immediate exit;
 // "flood" first writes numbered lines past the log's size bound and prints
-// the last number ("last N").
-//   log-probe orvane|renovo orderly|exit|flood
+// the last number ("last N"); "long" writes fewer, then one line longer than
+// the part of the log kept at the bound, which takes the log past it.
+//   log-probe orvane|renovo orderly|exit|flood|long
 //   log-probe site            prints the "Others/Site" flag
 //   log-probe paths           prints the log's and the working folder's paths
 #include <QCoreApplication>
@@ -55,12 +56,17 @@ int main(int argc, char** argv)
     qDebug() << QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93\xE2\x80\xA8" "forged\xE2\x80\xA9");
     qCDebug(orvane::lcOrvane).noquote() << "a program line" << Built();
     std::printf("built %d\n", g_built);
-    if (std::strcmp(argv[2], "flood") == 0) {
+    const bool flood = std::strcmp(argv[2], "flood") == 0;
+    const bool longLine = std::strcmp(argv[2], "long") == 0;
+    if (flood || longLine) {
         const QString padding(100, QChar('.'));
         int line = 0;
-        for (; line < 150000; ++line)
+        for (; line < (flood ? 150000 : 30000); ++line)
             qCDebug(orvane::lcOrvane).noquote() << "flood" << line << padding;
-        std::printf("last %d\n", line - 1);
+        if (flood)
+            std::printf("last %d\n", line - 1);
+        else
+            qCDebug(orvane::lcOrvane).noquote() << "long" << QString(5 * 1024 * 1024, QChar('x'));
     }
     if (std::strcmp(argv[2], "exit") == 0)
         std::exit(0);

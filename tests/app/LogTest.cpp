@@ -213,6 +213,14 @@ TEST(Log, AtItsBoundTheLogKeepsItsNewestWholeLines)
     }
     EXPECT_EQ("last " + QString::number(expected - 1), last);
     EXPECT_EQ(texts.last(), "Close log file.");
+
+    // A line longer than what is kept is the newest one: it stays whole.
+    const Install longLine = MakeInstall("[TraceSet]\nTraceLevel=4\n");
+    RunProbe(longLine, {"orvane", "long"});
+    const QStringList longTexts = Texts(LogLines(longLine));
+    ASSERT_EQ(longTexts.size(), 2);
+    EXPECT_EQ(longTexts[0], "long " + QString(5 * 1024 * 1024, QChar('x')));
+    EXPECT_EQ(longTexts[1], "Close log file.");
 }
 
 TEST(Log, UpdaterLinesCarryTheEmptyMessageContext)
