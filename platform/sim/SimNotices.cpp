@@ -33,18 +33,30 @@ void SimNotices::Watch(Subscription& subscription)
     const bool watched = watcher->addPath(folder);
     watcher->addPath(file);
     Subscription* raw = &subscription;
-    const auto changed = [this, raw, watcher, file] {
+    const auto changed = [this, raw, watcher, file, folder] {
         if (!watcher->files().contains(file))
             watcher->addPath(file);
+        // A folder that went away took its watch along, and one made again
+        // in its place would never be heard of.
+        if (!watcher->directories().contains(folder) && !watcher->addPath(folder))
+            PollEvery(*raw);
         Poll(*raw);
     };
     QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, changed);
     QObject::connect(watcher, &QFileSystemWatcher::fileChanged, changed);
-    if (watched)
+    if (!watched)
+        PollEvery(subscription);
+}
+
+void SimNotices::PollEvery(Subscription& subscription)
+{
+    // Where the state cannot be watched (no inotify watches left, say): look
+    // every 100 ms.
+    if (subscription.timer)
         return;
-    // No watching here (no inotify watches left, say): look every 100 ms.
     subscription.timer = std::make_unique<QTimer>();
     subscription.timer->setInterval(kPollMs);
+    Subscription* raw = &subscription;
     QObject::connect(subscription.timer.get(), &QTimer::timeout, [this, raw] { Poll(*raw); });
     subscription.timer->start();
 }

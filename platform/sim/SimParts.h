@@ -122,10 +122,11 @@ private:
         std::function<void(const SystemNotice&)> sink;
         std::uint64_t lastSeq = 0;
         std::unique_ptr<QFileSystemWatcher> watcher;
-        // Only where the file cannot be watched.
+        // Only where the state cannot be watched.
         std::unique_ptr<QTimer> timer;
     };
     void Watch(Subscription& subscription);
+    void PollEvery(Subscription& subscription);
     void Poll(Subscription& subscription);
 
     std::shared_ptr<SimStore> m_store;

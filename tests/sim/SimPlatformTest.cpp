@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -177,6 +179,18 @@ TEST(SimPlatformTest, NoticesArriveInOrderOnTheSubscribingThread)
     ASSERT_EQ(SimCommand(sim.path, {"notice", "suspend"}), 0);
     ASSERT_TRUE(WaitFor([&] { return seen.size() >= 5; }, 3000));
     EXPECT_EQ(seen[4].wParam, platform::PBT_APMSUSPEND);
+
+    // A folder that goes away takes its watches along; one made again in its
+    // place is still heard.
+    const QByteArray description = test::ReadFile(sim.path);
+    const QString folder = QFileInfo(sim.path).absolutePath();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    WaitFor([] { return false; }, 300);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    test::WriteFile(sim.path, description);
+    ASSERT_EQ(SimCommand(sim.path, {"notice", "resume"}), 0);
+    ASSERT_TRUE(WaitFor([&] { return seen.size() >= 6; }, 3000));
+    EXPECT_EQ(seen[5].wParam, platform::PBT_APMRESUMESUSPEND);
 }
 
 TEST(SimPlatformTest, ElevatedStartsAreRecorded)
