@@ -23,12 +23,15 @@ platform::DisplayDevice NoDevice()
 }
 }  // namespace
 
-MonitorInventory::MonitorInventory(platform::Platform& platform, VcpAccess& vcp) : m_platform(platform), m_vcp(vcp)
+MonitorInventory::MonitorInventory(platform::Platform& platform, VcpAccess& vcp, const QString& programDir)
+    : m_platform(platform), m_vcp(vcp)
 {
     // Built before the application object exists: the settings are found
     // beside the executable the platform reports.
-    const QString programDir = QFileInfo(QString::fromStdString(m_platform.System().ModuleFileName())).absolutePath();
-    m_extraModels = ParseModelCodes(ReadExtraModelEntries(programDir));
+    const QString settingsDir = programDir.isEmpty()
+        ? QFileInfo(QString::fromStdString(m_platform.System().ModuleFileName())).absolutePath()
+        : programDir;
+    m_extraModels = ParseModelCodes(ReadExtraModelEntries(settingsDir));
     Reset();
 }
 

@@ -2,6 +2,7 @@
 // those are supported models, and the monitor-count check of the polling.
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <set>
@@ -37,7 +38,10 @@ struct PhysicalMonitorInfo : DisplayMonitorInfo {
 
 class MonitorInventory {
 public:
-    MonitorInventory(platform::Platform& platform, VcpAccess& vcp);
+    // programDir: the folder whose RunInfo.ini lists extra models; empty
+    // means the running program's own (a tool beside an installation names
+    // the tray program's folder instead).
+    MonitorInventory(platform::Platform& platform, VcpAccess& vcp, const QString& programDir = QString());
     MonitorInventory(const MonitorInventory&) = delete;
     MonitorInventory& operator=(const MonitorInventory&) = delete;
 

@@ -94,6 +94,11 @@ TEST(ExtraModelsTest, AnAddedModelIsSupportedAndTheProbeSaysHowToAddOne)
         auto sim = test::MakeSimFromExample("two-plus-unsupported.json");
         VcpAccess vcp(sim.platform->MonitorConfig());
         EXPECT_EQ(MonitorInventory(*sim.platform, vcp).m_nSupportedCount, 2);
+        // A tool installed apart from the tray program judges by the tray
+        // program's folder.
+        const QString programDir = test::MakeScratchDir("program");
+        test::WriteFile(programDir + "/RunInfo.ini", "[Monitors]\nModels=OTH1234\n");
+        EXPECT_EQ(MonitorInventory(*sim.platform, vcp, programDir).m_nSupportedCount, 3);
     }
     WriteUserSettings("[Monitors]\nModels=XYZ1234,oth1234\n");
     auto sim = test::MakeSimFromExample("two-plus-unsupported.json");

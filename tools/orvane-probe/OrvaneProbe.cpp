@@ -102,7 +102,10 @@ int main(int argc, char** argv)
 
     auto& platform = orvane::platform::ProcessPlatform();
     orvane::VcpAccess vcp(platform.MonitorConfig());
-    orvane::MonitorInventory inventory(platform, vcp);
+    // The tray program's settings decide which models it follows, so the
+    // report and the enrolment judge by them, not by this tool's folder.
+    const QString programDir = ProgramDir();
+    orvane::MonitorInventory inventory(platform, vcp, programDir);
     int status = 0;
     if (parser.isSet(enrol)) {
         orvane::EnrolOptions options;
@@ -111,7 +114,7 @@ int main(int argc, char** argv)
         status = orvane::RunEnrolment(platform, vcp, inventory, orvane::UserSettingsFilePath(), options,
                                       {Print, Ask, [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }});
     } else {
-        const orvane::ProbeResult result = orvane::ProbeMonitors(platform, inventory, ProgramDir());
+        const orvane::ProbeResult result = orvane::ProbeMonitors(platform, inventory, programDir);
         std::fputs(result.text.toUtf8().constData(), stdout);
         status = result.supported > 0 ? 0 : 1;
     }
