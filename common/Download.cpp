@@ -73,7 +73,7 @@ enum Cutoff : int { kNone, kCancelled, kStalled, kTooSlow, kCommitting };
 class DownloadJob : public platform::host::HttpReceiver {
 public:
     DownloadJob(QString url, QString localPath, qint64 maxBytes)
-        : m_url(std::move(url)), m_localPath(std::move(localPath)), m_maxBytes(maxBytes), m_answer(maxBytes),
+        : m_url(std::move(url)), m_localPath(std::move(localPath)), m_answer(maxBytes),
           m_stallMs(DownloadStallLimitMs()), m_startMs(NowMs()), m_lastDataMs(m_startMs),
           m_timeLimitMs(DownloadTimeLimitMs(maxBytes))
     {
@@ -180,7 +180,6 @@ private:
 
     const QString m_url;
     const QString m_localPath;
-    const qint64 m_maxBytes;
     HttpAnswer m_answer;
     CheckedFile m_file;
     bool m_fileOpen = false;
