@@ -43,10 +43,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_PACKAGE_MAINTAINER}")
   set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-  # Linked libraries come from dpkg-shlibdeps; libddcutil is opened at run
-  # time, so it is declared by hand.
+  # Linked libraries come from dpkg-shlibdeps; libddcutil and libcurl are
+  # opened at run time, so they are declared by hand.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libddcutil4")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libddcutil4, libcurl4")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/linux/postinst")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

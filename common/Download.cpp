@@ -201,6 +201,13 @@ bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
         return false;
     }
 
+    // Loaded here, before the job's clock starts.
+    const std::string clientProblem = platform::host::HttpClientProblem();
+    if (!clientProblem.empty()) {
+        qCDebug(lcOrvane) << "Failure" << QString::fromStdString(clientProblem);
+        return false;
+    }
+
     // The exchange runs on a worker; this thread turns its event loop until
     // the worker is done, so timers (the tray program's polling) and the
     // windows stay live however the server behaves.

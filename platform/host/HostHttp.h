@@ -36,6 +36,11 @@ enum class HttpEnd {
     Failed,    // the exchange broke off; problem says why
 };
 
+// Makes the HTTP client ready (on Linux it is loaded at the first use, which
+// may take a moment that no download's time limit should pay for). Empty
+// when it can be used, else why not.
+std::string HttpClientProblem();
+
 // GET url with the given request header lines ("Name: value") added. Blocks
 // until the answer is complete, the receiver stops it or it fails.
 HttpEnd HttpGet(const std::string& url, const std::vector<std::string>& headerLines, HttpReceiver& receiver,

@@ -31,6 +31,7 @@ echo "packages: $(basename "$deb") $(stat -c %s "$deb") bytes, $(basename "$dbgs
 # --- Control data --------------------------------------------------------
 control=$(dpkg-deb -f "$deb")
 grep -q '^Depends: .*libddcutil4' <<<"$control" || fail "no dependency on libddcutil4: $control"
+grep -q '^Depends: .*libcurl4' <<<"$control" || fail "no dependency on libcurl4: $control"
 grep -q '^Depends: .*libqt5widgets5' <<<"$control" || fail "shlibdeps found no Qt: $control"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version_expected-1" ] || fail "version $(dpkg-deb -f "$deb" Version)"
 

@@ -111,7 +111,7 @@ with Site(os.path.join(SCRATCH, "www")) as site:
         before = snapshot(install)
         asked = len(site.requests)
         boxes, disk = run(name, install, site.url(prefix))
-        check(expect in renovo_log(), "%s: no %r in the log" % (name, expect))
+        check(expect in renovo_log(), "%s: no %r in the log: %s" % (name, expect, renovo_log()[-600:]))
         check(disk <= MANIFEST_CAP + 1024 * 1024, "%s: %d bytes in the temporary folder" % (name, disk))
         check(boxes == ([box] if box else []), "%s: %s" % (name, boxes))
         check(snapshot(install, ["restarted.txt"]) == before, "%s: the installation changed" % name)

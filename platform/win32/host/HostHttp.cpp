@@ -105,6 +105,11 @@ bool DeliverHeaderLines(HINTERNET request, HttpReceiver& receiver, std::string& 
 
 }  // namespace
 
+std::string HttpClientProblem()
+{
+    return {};  // WinHTTP is linked
+}
+
 HttpEnd HttpGet(const std::string& url, const std::vector<std::string>& headerLines, HttpReceiver& receiver,
                 std::string& problem)
 {
