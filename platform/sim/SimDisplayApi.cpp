@@ -8,13 +8,6 @@ namespace {
 constexpr std::uint32_t kDisplayDeviceAttached = 0x00000002;
 constexpr std::uint32_t kDisplayDevicePrimary = 0x00000004;
 
-long long Distance(const Rect& rect, std::int32_t x, std::int32_t y)
-{
-    const long long dx = x < rect.left ? rect.left - x : (x >= rect.right ? x - rect.right + 1 : 0);
-    const long long dy = y < rect.top ? rect.top - y : (y >= rect.bottom ? y - rect.bottom + 1 : 0);
-    return dx * dx + dy * dy;
-}
-
 std::string DeviceKey(const std::string& deviceId)
 {
     const auto classStart = deviceId.find('{');
@@ -56,7 +49,7 @@ DisplayHandle SimDisplayApi::MonitorFromPoint(std::int32_t x, std::int32_t y)
     for (const SimDisplay& display : state->displays) {
         if (!display.present)
             continue;
-        const long long distance = Distance(display.rect, x, y);
+        const long long distance = DistanceSquared(display.rect, x, y);
         if (!nearest || distance < best) {
             nearest = &display;
             best = distance;

@@ -20,6 +20,20 @@ struct Rect {
     std::int32_t bottom = 0;
 };
 
+// How far a point lies from a rectangle (squared; 0 inside), for finding the
+// nearest display as MonitorFromPoint does. In 64 bits: a rectangle at one
+// end of the coordinates and a point at the other are further apart than an
+// int holds.
+inline std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
+{
+    const auto axis = [](std::int64_t at, std::int64_t low, std::int64_t high) {
+        return at < low ? low - at : (at >= high ? at - high + 1 : 0);
+    };
+    const std::int64_t dx = axis(x, rect.left, rect.right);
+    const std::int64_t dy = axis(y, rect.top, rect.bottom);
+    return dx * dx + dy * dy;
+}
+
 constexpr std::uint32_t MONITORINFOF_PRIMARY = 0x00000001;
 
 // What GetMonitorInfoW reports for one display.

@@ -7,17 +7,6 @@
 
 namespace orvane::platform::linuxplatform {
 
-namespace {
-
-std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
-{
-    const std::int64_t dx = x < rect.left ? rect.left - x : (x >= rect.right ? x - rect.right + 1 : 0);
-    const std::int64_t dy = y < rect.top ? rect.top - y : (y >= rect.bottom ? y - rect.bottom + 1 : 0);
-    return dx * dx + dy * dy;
-}
-
-}  // namespace
-
 BackendDisplays::Shown BackendDisplays::ShownAs(const std::string& name, bool primary, const Rect& monitor, Edid edid)
 {
     auto it = m_handles.find(name);
