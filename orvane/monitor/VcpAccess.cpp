@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/Log.h"
+#include "orvane/monitor/CallOnlyThread.h"
 
 namespace orvane {
 
@@ -126,7 +127,7 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         return false;
     }
 
-    worker.start(QThread::InheritPriority);
+    StartCallOnlyThread(worker);
     worker.m_timer.start();
     while (worker.isRunning()) {
         if (worker.m_timer.elapsed() > kReadLimitMs || worker.m_bStop) {
@@ -205,7 +206,7 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         std::lock_guard<std::mutex> lock(worker.m_resultLock);
         worker.bResult = 0;
     }
-    worker.start(QThread::InheritPriority);
+    StartCallOnlyThread(worker);
     worker.m_timer.start();
     if (!waitForWorker())
         return worker.m_bStop != 0;
