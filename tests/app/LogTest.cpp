@@ -47,7 +47,8 @@ QString RunProbe(const Install& install, const QStringList& args, const QString&
     env.insert("TMPDIR", tmpdir.isNull() ? install.tmp : tmpdir);
     if (!timeZone.isNull())
         env.insert("TZ", timeZone);
-    const ProcessRun run = RunProcess(install.dir + "/log-probe", args, env, 20000);
+    // Generous: the flood writes 150000 lines, which under the sanitizers takes a while.
+    const ProcessRun run = RunProcess(install.dir + "/log-probe", args, env, 120000);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0);
     return QString::fromUtf8(run.standardOutput).trimmed();
