@@ -104,14 +104,18 @@ with Site(os.path.join(SCRATCH, "www")) as site:
             ("endless header line", "header-line/m/", "Failure", OPEN_ERROR),
             ("endless status line", "status-line/m/", "Failure", OPEN_ERROR),
             ("endless chunk size", "chunk-size/m/", "hexadecimal", OPEN_ERROR),
-            ("endless chunk-size line", "chunk-extension/m/", "no data for 2000 ms", OPEN_ERROR),
+            # No body data ever arrives: the stall rule or, when the head
+            # itself came late, the overall limit 62 ms after it ends this.
+            ("endless chunk-size line", "chunk-extension/m/", ("no data for 2000 ms", "not complete after"),
+             OPEN_ERROR),
             ("4096 entries, one packed file", "shared/", "more than 4 entries name", FAILED),
             ("4096 entries of 1 MiB", "total/", "add up to more than 1073741824 bytes", FAILED)]:
         install = fresh_install("install-" + prefix.replace("/", "-"))
         before = snapshot(install)
         asked = len(site.requests)
         boxes, disk = run(name, install, site.url(prefix))
-        check(expect in renovo_log(), "%s: no %r in the log: %s" % (name, expect, renovo_log()[-600:]))
+        check(any(e in renovo_log() for e in (expect if isinstance(expect, tuple) else (expect,))),
+              "%s: no %r in the log: %s" % (name, expect, renovo_log()[-600:]))
         check(disk <= MANIFEST_CAP + 1024 * 1024, "%s: %d bytes in the temporary folder" % (name, disk))
         check(boxes == ([box] if box else []), "%s: %s" % (name, boxes))
         check(snapshot(install, ["restarted.txt"]) == before, "%s: the installation changed" % name)
