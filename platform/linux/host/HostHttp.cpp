@@ -4,7 +4,6 @@
 #include <dlfcn.h>
 
 #include <memory>
-#include <mutex>
 
 namespace orvane::platform::host {
 
