@@ -45,11 +45,11 @@ DisplayHandle SimDisplayApi::MonitorFromPoint(std::int32_t x, std::int32_t y)
 {
     const auto state = m_store->Snapshot();
     const SimDisplay* nearest = nullptr;
-    long long best = 0;
+    std::uint64_t best = 0;
     for (const SimDisplay& display : state->displays) {
         if (!display.present)
             continue;
-        const long long distance = DistanceSquared(display.rect, x, y);
+        const std::uint64_t distance = DistanceSquared(display.rect, x, y);
         if (!nearest || distance < best) {
             nearest = &display;
             best = distance;

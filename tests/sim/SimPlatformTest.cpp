@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <limits>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -319,3 +320,23 @@ TEST(SimPlatformTest, ConcurrentWritersLoseNothing)
 
 }  // namespace
 }  // namespace orvane
+
+// The nearest display as MonitorFromPoint finds it, kept once for the
+// simulation and the Linux displays: exact near a display, no overflow at the
+// ends of the coordinates.
+TEST(SimPlatformTest, DistanceToADisplayHoldsAcrossTheWholeCoordinateRange)
+{
+    using orvane::platform::DistanceSquared;
+    using orvane::platform::Rect;
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    const Rect screen{0, 0, 1920, 1080};
+    EXPECT_EQ(DistanceSquared(screen, 960, 540), 0u);
+    EXPECT_EQ(DistanceSquared(screen, 1920, 1079), 1u);  // right and bottom edges lie outside
+    EXPECT_EQ(DistanceSquared(screen, -3, -4), 25u);
+    const Rect farEnd{kMax - 10, 0, kMax, 1};
+    EXPECT_EQ(DistanceSquared(farEnd, 0, 0), std::uint64_t(kMax - 10) * std::uint64_t(kMax - 10));
+    const std::uint64_t across = std::uint64_t(kMax) - std::uint64_t(std::int64_t(kMin)) - 10;
+    EXPECT_EQ(DistanceSquared(farEnd, kMin, 0), across * across);
+    EXPECT_EQ(DistanceSquared(Rect{kMax - 10, kMax - 10, kMax, kMax}, kMin, kMin), ~std::uint64_t(0));
+}

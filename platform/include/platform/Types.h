@@ -21,17 +21,19 @@ struct Rect {
 };
 
 // How far a point lies from a rectangle (squared; 0 inside), for finding the
-// nearest display as MonitorFromPoint does. In 64 bits: a rectangle at one
-// end of the coordinates and a point at the other are further apart than an
-// int holds.
-inline std::int64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
+// nearest display as MonitorFromPoint does. Unsigned 64 bits: a rectangle at
+// one end of the coordinates and a point at the other are further apart than
+// an int holds, and the square of that needs all 64 bits; a sum beyond them
+// stays at the largest value (such a point is equally far from all).
+inline std::uint64_t DistanceSquared(const Rect& rect, std::int32_t x, std::int32_t y)
 {
-    const auto axis = [](std::int64_t at, std::int64_t low, std::int64_t high) {
-        return at < low ? low - at : (at >= high ? at - high + 1 : 0);
+    const auto axis = [](std::int64_t at, std::int64_t low, std::int64_t high) -> std::uint64_t {
+        return std::uint64_t(at < low ? low - at : (at >= high ? at - high + 1 : 0));
     };
-    const std::int64_t dx = axis(x, rect.left, rect.right);
-    const std::int64_t dy = axis(y, rect.top, rect.bottom);
-    return dx * dx + dy * dy;
+    const std::uint64_t dx = axis(x, rect.left, rect.right);
+    const std::uint64_t dy = axis(y, rect.top, rect.bottom);
+    const std::uint64_t sum = dx * dx + dy * dy;
+    return sum < dx * dx ? ~std::uint64_t(0) : sum;
 }
 
 constexpr std::uint32_t MONITORINFOF_PRIMARY = 0x00000001;

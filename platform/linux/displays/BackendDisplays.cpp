@@ -1,7 +1,6 @@
 #include "platform/linux/displays/BackendDisplays.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/linux/devices/DrmConnectors.h"
 
@@ -71,10 +70,12 @@ bool BackendDisplays::GetMonitorInfo(DisplayHandle display, DisplayInfo& info)
 DisplayHandle BackendDisplays::MonitorFromPoint(std::int32_t x, std::int32_t y)
 {
     DisplayHandle nearest = 0;
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    std::uint64_t best = 0;
+    bool first = true;
     for (const auto& shown : Displays()) {
-        const std::int64_t distance = DistanceSquared(shown.monitor, x, y);
-        if (distance < best) {
+        const std::uint64_t distance = DistanceSquared(shown.monitor, x, y);
+        if (first || distance < best) {
+            first = false;
             best = distance;
             nearest = shown.output.handle;
         }
