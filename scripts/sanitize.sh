@@ -51,7 +51,7 @@ esac
 export ORVANE_SANITIZER=$kind
 "$top/scripts/install-deps.sh"
 build=${ORVANE_SANITIZE_BUILD_DIR:-$top/build-$kind}
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=OFF \
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=OFF -DORVANE_TEST_TIMEOUT_FACTOR=3 \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
   -DCMAKE_SHARED_LINKER_FLAGS="$flags" -DCMAKE_MODULE_LINKER_FLAGS="$flags" >/dev/null
 nice -n 5 cmake --build "$build" -j"$(nproc)"
