@@ -71,11 +71,9 @@ DisplayHandle BackendDisplays::MonitorFromPoint(std::int32_t x, std::int32_t y)
 {
     DisplayHandle nearest = 0;
     std::uint64_t best = 0;
-    bool first = true;
     for (const auto& shown : Displays()) {
         const std::uint64_t distance = DistanceSquared(shown.monitor, x, y);
-        if (first || distance < best) {
-            first = false;
+        if (!nearest || distance < best) {  // handles start at 1
             best = distance;
             nearest = shown.output.handle;
         }
