@@ -1,6 +1,7 @@
-// CPU time of starting and ending one VCP worker thread (an empty run()):
-// as Qt starts a thread, with an event dispatcher built and torn down around
-// it, and as the VCP runners start theirs (StartCallOnlyThread).
+// CPU time of one VCP worker call that does nothing: with a thread started
+// and ended for the call (as Qt starts a thread, with an event dispatcher
+// built and torn down around it, and without one), and handed to a worker
+// whose thread waits between calls (CallHandOff, as the runners do).
 #include <QCoreApplication>
 #include <QThread>
 
@@ -9,13 +10,27 @@
 #include <cstdio>
 #include <functional>
 
-#include "orvane/monitor/CallOnlyThread.h"
+#include "orvane/monitor/CallHandOff.h"
+#include "platform/host/NoEventDispatcher.h"
 
 namespace {
+
+constexpr int kCalls = 5000;
 
 class EmptyWorker : public QThread {
 protected:
     void run() override {}
+};
+
+class HandOffWorker : public QThread {
+public:
+    orvane::CallHandOff handOff;
+
+protected:
+    void run() override
+    {
+        handOff.Serve([] {});
+    }
 };
 
 double ProcessCpuMicroseconds()
@@ -28,14 +43,28 @@ double ProcessCpuMicroseconds()
 
 double MicrosecondsPerStart(const std::function<void(QThread&)>& start)
 {
-    constexpr int kStarts = 5000;
     EmptyWorker worker;
     const double before = ProcessCpuMicroseconds();
-    for (int i = 0; i < kStarts; ++i) {
+    for (int i = 0; i < kCalls; ++i) {
         start(worker);
         worker.wait();
     }
-    return (ProcessCpuMicroseconds() - before) / kStarts;
+    return (ProcessCpuMicroseconds() - before) / kCalls;
+}
+
+double MicrosecondsPerHandOff()
+{
+    HandOffWorker worker;
+    const double before = ProcessCpuMicroseconds();
+    for (int i = 0; i < kCalls; ++i) {
+        worker.handOff.Post(worker);
+        while (worker.handOff.InFlight())
+            worker.handOff.WaitForCall(100);
+    }
+    const double perCall = (ProcessCpuMicroseconds() - before) / kCalls;
+    worker.handOff.Retire();
+    worker.wait();
+    return perCall;
 }
 
 }  // namespace
@@ -44,8 +73,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const double plain = MicrosecondsPerStart([](QThread& thread) { thread.start(QThread::InheritPriority); });
-    const double callOnly = MicrosecondsPerStart([](QThread& thread) { orvane::StartCallOnlyThread(thread); });
-    std::printf("CPU per worker start and end: %.1f us as Qt starts a thread, %.1f us with StartCallOnlyThread\n",
-                plain, callOnly);
+    const double noDispatcher = MicrosecondsPerStart([](QThread& thread) {
+        if (!thread.eventDispatcher())
+            thread.setEventDispatcher(orvane::platform::host::NewNoEventDispatcher().release());
+        thread.start(QThread::InheritPriority);
+    });
+    const double handOff = MicrosecondsPerHandOff();
+    std::printf("CPU per worker call: %.1f us with a thread started as Qt starts one, %.1f us without its "
+                "event dispatcher, %.1f us handed to a waiting thread\n",
+                plain, noDispatcher, handOff);
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "common/Log.h"
-#include "orvane/monitor/CallOnlyThread.h"
 
 namespace orvane {
 
@@ -15,16 +14,6 @@ constexpr qint64 kWriteLimitMs = 1000;
 constexpr unsigned long kStepMs = 100;
 constexpr unsigned long kFailedReadPauseMs = 300;
 constexpr quint32 kNoValue = 0xFFFFFFFF;
-
-// A QThread destroyed while running aborts the process. Workers still inside
-// a monitor call when the access object goes (normally at process exit) are
-// therefore left to the operating system instead of being deleted.
-template <typename Worker>
-void ReleaseIfRunning(std::unique_ptr<Worker>& worker)
-{
-    if (worker && worker->isRunning())
-        (void)worker.release();
-}
 }  // namespace
 
 VcpAccess::VcpAccess(platform::MonitorConfigApi& api)
@@ -37,11 +26,13 @@ VcpAccess::VcpAccess(platform::MonitorConfigApi& api)
 
 VcpAccess::~VcpAccess()
 {
-    ReleaseIfRunning(m_pGetVcpThread);
-    ReleaseIfRunning(m_pSetVcpThread);
-    ReleaseIfRunning(m_pCapabilitiesLengthThread);
-    for (auto& worker : m_abandoned)
-        ReleaseIfRunning(worker);
+    RetireWorker(m_pGetVcpThread);
+    RetireWorker(m_pSetVcpThread);
+    // Retired already; those still inside their call are left to finish.
+    for (auto& worker : m_abandoned) {
+        if (worker->isRunning())
+            (void)worker.release();
+    }
 }
 
 clsGetVcpThread& VcpAccess::GetVcpThread()
@@ -61,32 +52,36 @@ clsCapabilitiesLengthThread& VcpAccess::CapabilitiesLengthThread()
 
 int VcpAccess::AbandonedInFlight() const
 {
-    // Outside RunGetVcp a running current worker is one that was abandoned.
-    const int current = m_pGetVcpThread->isRunning() ? 1 : 0;
+    // Outside RunGetVcp a current worker with a call in flight is one that
+    // was abandoned.
+    const int current = m_pGetVcpThread->CallInFlight() ? 1 : 0;
     return current + static_cast<int>(std::count_if(m_abandoned.begin(), m_abandoned.end(),
-                                                    [](const auto& worker) { return worker->isRunning(); }));
+                                                    [](const auto& worker) { return worker->CallInFlight(); }));
 }
 
 void VcpAccess::ReapAbandoned()
 {
+    // A retired worker's thread ends after its call; only then may it go.
     m_abandoned.erase(std::remove_if(m_abandoned.begin(), m_abandoned.end(),
-                                     [](const auto& worker) { return !worker->isRunning(); }),
+                                     [](const auto& worker) { return worker->isFinished(); }),
                       m_abandoned.end());
 }
 
 bool VcpAccess::IsAbandonedInFlight(platform::PhysicalMonitorHandle hPhysicalMonitor) const
 {
     return std::any_of(m_abandoned.begin(), m_abandoned.end(), [&](const auto& worker) {
-        return worker->isRunning() && worker->m_hPhysicalMonitor == hPhysicalMonitor;
+        return worker->CallInFlight() && worker->m_hPhysicalMonitor == hPhysicalMonitor;
     });
 }
 
 void VcpAccess::PrepareGetWorker()
 {
     // A worker that was abandoned may still be inside its call and write its
-    // late answer; it keeps its own object and the next read gets a new one.
-    if (m_pGetVcpThread->isRunning()) {
+    // late answer; it keeps its own object and thread, which ends after that
+    // call, and the next read gets a new one.
+    if (m_pGetVcpThread->CallInFlight()) {
         const int stop = m_pGetVcpThread->m_bStop;
+        m_pGetVcpThread->m_handOff.Retire();
         m_abandoned.push_back(std::move(m_pGetVcpThread));
         m_pGetVcpThread = std::make_unique<clsGetVcpThread>(m_api);
         m_pGetVcpThread->m_bStop = stop;
@@ -127,9 +122,9 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         return false;
     }
 
-    StartCallOnlyThread(worker);
+    worker.m_handOff.Post(worker);
     worker.m_timer.start();
-    while (worker.isRunning()) {
+    while (worker.CallInFlight()) {
         if (worker.m_timer.elapsed() > kReadLimitMs || worker.m_bStop) {
             worker.m_bTimeout = 1;
             {
@@ -140,9 +135,9 @@ bool VcpAccess::RunGetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
             qCDebug(lcOrvane) << "Get Vcp Thread Abort , m_bStop=" << worker.m_bStop;
             return worker.m_bStop != 0;
         }
-        // Returns at once when the worker ends, so a read costs the monitor's
-        // answer time and not a whole step.
-        worker.wait(kStepMs);
+        // Returns at once when the call returns, so a read costs the
+        // monitor's answer time and not a whole step.
+        worker.m_handOff.WaitForCall(kStepMs);
     }
 
     quint32 answered = kNoValue;
@@ -177,12 +172,12 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         return worker.bResult;
     };
     const auto waitForWorker = [&]() {
-        while (worker.isRunning()) {
+        while (worker.CallInFlight()) {
             if (watchdog.elapsed() > kWriteLimitMs || worker.m_bStop) {
                 worker.exit(0);
                 return false;
             }
-            worker.wait(kStepMs);
+            worker.m_handOff.WaitForCall(kStepMs);
         }
         return true;
     };
@@ -192,7 +187,7 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
     // is not made twice: its outcome is this call's. Any other write waits
     // for it and then makes its own call, so it is neither lost nor given
     // the earlier write's result.
-    const bool sameWriteOut = worker.isRunning() && worker.m_hPhysicalMonitor == hPhysicalMonitor &&
+    const bool sameWriteOut = worker.CallInFlight() && worker.m_hPhysicalMonitor == hPhysicalMonitor &&
                               worker.m_byCode == code && worker.m_dwValue == value;
     if (!waitForWorker())
         return worker.m_bStop != 0;
@@ -206,7 +201,7 @@ bool VcpAccess::RunSetVcp(platform::PhysicalMonitorHandle hPhysicalMonitor, quin
         std::lock_guard<std::mutex> lock(worker.m_resultLock);
         worker.bResult = 0;
     }
-    StartCallOnlyThread(worker);
+    worker.m_handOff.Post(worker);
     worker.m_timer.start();
     if (!waitForWorker())
         return worker.m_bStop != 0;

@@ -14,6 +14,11 @@ clsGetVcpThread::clsGetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {
 
 void clsGetVcpThread::run()
 {
+    m_handOff.Serve([this] { GetVcp(); });
+}
+
+void clsGetVcpThread::GetVcp()
+{
     platform::PhysicalMonitorHandle handle;
     quint8 code;
     {
@@ -40,6 +45,11 @@ void clsGetVcpThread::run()
 clsSetVcpThread::clsSetVcpThread(platform::MonitorConfigApi& api) : m_api(api) {}
 
 void clsSetVcpThread::run()
+{
+    m_handOff.Serve([this] { SetVcp(); });
+}
+
+void clsSetVcpThread::SetVcp()
 {
     const int result = m_api.SetVCPFeature(m_hPhysicalMonitor, m_byCode, m_dwValue);
     std::lock_guard<std::mutex> lock(m_resultLock);

@@ -1,6 +1,7 @@
-// The three DDC/CI worker threads. Each makes exactly one monitor call in
-// run(); the runners in VcpAccess start them and watch them with a time
-// limit, because a monitor call may block for seconds or never return.
+// The three DDC/CI worker threads. Each call is one monitor call made on the
+// worker's own thread; the runners in VcpAccess hand the calls over and
+// watch them with a time limit, because a monitor call may block for seconds
+// or never return.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 
 #include <mutex>
 
+#include "orvane/monitor/CallHandOff.h"
 #include "platform/Platform.h"
 
 namespace orvane {
@@ -27,12 +29,20 @@ public:
     quint32 m_dwCurrent = 0xFFFFFFFF;
     quint32 m_dwMax = 0xFFFFFFFF;
 
+    // From the runner's hand-over until the monitor call has returned.
+    bool CallInFlight() const { return m_handOff.InFlight(); }
+
 protected:
     void run() override;
 
 private:
     friend class VcpAccess;
+    template <typename Worker>
+    friend void RetireWorker(std::unique_ptr<Worker>&);
+    void GetVcp();
+
     platform::MonitorConfigApi& m_api;
+    CallHandOff m_handOff;
     // The runner may read the results of a worker it abandoned while the
     // call is still finishing; results are published under this lock. A
     // standard mutex, so that the thread checker sees the hand-over (it
@@ -51,12 +61,19 @@ public:
     quint8 m_byCode = 0xFF;
     quint32 m_dwValue = 0xFFFFFFFF;
 
+    bool CallInFlight() const { return m_handOff.InFlight(); }
+
 protected:
     void run() override;
 
 private:
     friend class VcpAccess;
+    template <typename Worker>
+    friend void RetireWorker(std::unique_ptr<Worker>&);
+    void SetVcp();
+
     platform::MonitorConfigApi& m_api;
+    CallHandOff m_handOff;
     // bResult is published under this lock (see clsGetVcpThread).
     std::mutex m_resultLock;
 };

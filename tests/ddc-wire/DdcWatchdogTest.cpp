@@ -70,14 +70,16 @@ TEST(DdcWatchdog, AbandonedReadLeavesTheOtherMonitorAndTheNextReadSound)
 TEST(DdcWatchdog, TheLibraryMeetsOneThreadPerMonitor)
 {
     REQUIRE_PRELOAD();
-    // libddcutil keeps data for every thread that ever called it, so a new
-    // thread per read would grow the process for as long as it polls.
+    // libddcutil keeps data for every thread that ever called it, so the
+    // library must meet one thread per monitor however many worker threads
+    // read (each access object here brings new ones, as a read given up on
+    // does).
     Wire wire(Monitors(2));
     const auto handles = wire.Handles();
     ASSERT_EQ(handles.size(), 2u);
     const std::uint32_t afterDetection = wire.emulation.CallerThreads();
-    orvane::VcpAccess vcp(wire.config);
     for (int i = 0; i < 20; ++i) {
+        orvane::VcpAccess vcp(wire.config);
         quint32 current = 0;
         quint32 maximum = 0;
         ASSERT_TRUE(vcp.RunGetVcp(handles[std::size_t(i % 2)], 0xAA, current, maximum));

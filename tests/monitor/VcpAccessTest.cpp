@@ -26,7 +26,7 @@ protected:
         // Blocked calls end before the scripted interface goes away.
         config.Release();
         EXPECT_TRUE(WaitFor([&] { return config.blockedNow == 0 && vcp.AbandonedInFlight() == 0 &&
-                                         !vcp.SetVcpThread().isRunning(); },
+                                         !vcp.SetVcpThread().CallInFlight(); },
                             5000));
     }
 
@@ -172,7 +172,7 @@ TEST_F(VcpAccessTest, HangingWriteTimesOutAndTheNextWriteWaitsForIt)
     EXPECT_EQ(vcp.SetVcpThread().m_dwValue, 4u);
 
     config.Release();
-    ASSERT_TRUE(WaitFor([&] { return !vcp.SetVcpThread().isRunning(); }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return !vcp.SetVcpThread().CallInFlight(); }, 3000));
     EXPECT_TRUE(vcp.RunSetVcp(kMonitor, 0xCA, 5));
     EXPECT_EQ(config.setCalls, 2);
 }

@@ -1,7 +1,8 @@
 // A long-lived thread that makes the library calls of one monitor. libddcutil
-// keeps data for every thread that ever calls it and never lets it go, so
-// calls made straight from short-lived worker threads would grow the process
-// for as long as it polls. The callers still wait on threads of their own and
+// keeps data for every thread that ever calls it and never lets it go, and
+// the program's VCP workers are replaced whenever a read is given up on, so
+// calls made straight from them would grow the process with every monitor
+// that stops answering. The callers still wait on threads of their own and
 // may abandon them; the call itself always runs here, to its end.
 #pragma once
 
