@@ -18,6 +18,19 @@ void ScriptedMonitorConfig::Release()
     m_released.notify_all();
 }
 
+int ThisThreadNumber()
+{
+    static std::atomic<int> threads{0};
+    thread_local const int number = ++threads;
+    return number;
+}
+
+std::vector<int> ScriptedMonitorConfig::ReadThreads()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_readThreads;
+}
+
 void ScriptedMonitorConfig::Block()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -39,6 +52,10 @@ int ScriptedMonitorConfig::GetVCPFeatureAndVCPFeatureReply(platform::PhysicalMon
                                                            std::uint32_t* maximumOut)
 {
     ++getCalls;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_readThreads.push_back(ThisThreadNumber());
+    }
     BlockIfAsked(monitor);
     *currentOut = current;
     *maximumOut = maximum;

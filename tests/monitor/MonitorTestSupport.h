@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "support/LogCapture.h"
@@ -19,6 +20,9 @@ namespace orvane::test {
 
 // A monitor interface whose VCP calls answer as the test says, optionally
 // blocking until released.
+// A number for the calling thread, given at its first call and never again.
+int ThisThreadNumber();
+
 class ScriptedMonitorConfig : public platform::MonitorConfigApi {
 public:
     ~ScriptedMonitorConfig() override { Release(); }
@@ -32,6 +36,10 @@ public:
     std::atomic<int> getCalls{0};
     std::atomic<int> setCalls{0};
     std::atomic<int> blockedNow{0};
+
+    // The thread of every read, in order: a number of its own for each thread
+    // (ids of ended threads are reused).
+    std::vector<int> ReadThreads();
 
     void Release();
     // Calls to blockedHandle block again (after a Release()).
@@ -52,6 +60,7 @@ public:
 private:
     void BlockIfAsked(platform::PhysicalMonitorHandle monitor);
     std::mutex m_mutex;
+    std::vector<int> m_readThreads;
     std::condition_variable m_released;
     bool m_open = false;
 };

@@ -130,6 +130,26 @@ TEST_F(VcpAccessTest, SilentMonitorIsAbandonedNotKilledAndNotAskedAgainMeanwhile
     EXPECT_EQ(config.getCalls, 3);
 }
 
+TEST_F(VcpAccessTest, ReadsShareTheWorkerThreadUntilOneIsGivenUp)
+{
+    quint32 current = 0;
+    quint32 maximum = 0;
+    ASSERT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    ASSERT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    config.blockedHandle = kMonitor;
+    EXPECT_FALSE(vcp.RunGetVcp(kMonitor, 0xAA, current, maximum));
+    // The read given up on keeps its thread; the next read gets another one.
+    ASSERT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    ASSERT_TRUE(vcp.RunGetVcp(kOther, 0xAA, current, maximum));
+    const auto threads = config.ReadThreads();
+    ASSERT_EQ(threads.size(), 5u);
+    EXPECT_NE(threads[0], test::ThisThreadNumber());
+    EXPECT_EQ(threads[1], threads[0]);
+    EXPECT_EQ(threads[2], threads[0]);
+    EXPECT_NE(threads[3], threads[2]);
+    EXPECT_EQ(threads[4], threads[3]);
+}
+
 TEST_F(VcpAccessTest, StopFlagAbandonsAtOnceAndReportsTrue)
 {
     config.blockedHandle = kMonitor;
