@@ -177,7 +177,7 @@ ManifestRead ReadManifest(const QString& path, UserPrompts& prompts, QList<Manif
     }
     problem = TotalsProblem(entries);
     if (!problem.isEmpty()) {
-        qDebug() << "Refused manifest:" << problem;
+        qCDebug(lcOrvane) << "Refused manifest:" << problem;
         entries.clear();
         return ManifestRead::Refused;
     }

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "common/CheckedFile.h"
+#include "common/Log.h"
 #include "common/ManifestEntry.h"
 #include "common/UpdaterFiles.h"
 #include "platform/host/HostFiles.h"
@@ -99,7 +100,7 @@ bool FileSwap::WriteJournal(const QList<PlannedFile>& files)
     const bool written = journal.CreateBeside(JournalPath()) && journal.Write(text.constData(), text.size())
         && journal.CommitTo(JournalPath());
     if (!written)
-        qDebug() << "Cannot write the update journal:" << journal.Problem();
+        qCDebug(lcOrvane) << "Cannot write the update journal:" << journal.Problem();
     return written && platform::host::FlushFolder(m_installDir);
 }
 
@@ -159,7 +160,7 @@ bool FileSwap::Undo(const PlannedFile& file)
     if (Exists(file.staged))
         QFile::remove(file.staged);
     if (!restored)
-        qDebug() << "Cannot put back" << file.installed;
+        qCDebug(lcOrvane) << "Cannot put back" << file.installed;
     return restored;
 }
 

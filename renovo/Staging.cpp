@@ -7,6 +7,7 @@
 #include <QStorageInfo>
 
 #include "common/Download.h"
+#include "common/Log.h"
 #include "common/UpdateTrust.h"
 #include "renovo/UnpackFile.h"
 
@@ -81,7 +82,7 @@ QString Staging::Stage(const PlannedFile& file)
     if (SignedUpdatesRequired()) {
         const QString hash = FileSha256(file.packed);
         if (hash.isEmpty() || hash.compare(file.sha256, Qt::CaseInsensitive) != 0) {
-            qDebug() << "Refused file:" << file.url << "hash differs from the manifest's";
+            qCDebug(lcOrvane) << "Refused file:" << file.url << "hash differs from the manifest's";
             return fail(QStringLiteral("%1: hash differs from the manifest's").arg(file.url));
         }
     }

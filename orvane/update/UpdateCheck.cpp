@@ -86,7 +86,7 @@ void UpdateCheck::Run(const QByteArray& siteUrl)
     // old and new files; the updater's next run puts that right first.
     bool outOfDate = QFileInfo::exists(installDir + "/" + kJournalFileName);
     if (outOfDate)
-        qDebug() << "An interrupted update left the installation half swapped";
+        qCDebug(lcOrvane) << "An interrupted update left the installation half swapped";
     for (const ManifestEntry& entry : entries) {
         if (outOfDate)
             break;
