@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "common/CheckedFile.h"
@@ -57,9 +58,11 @@ qint64 NowMs()
 
 // How long a worker told to stop may take before it is left behind.
 constexpr qint64 kAbandonAfterMs = 2000;
-// How often the waiting thread looks at the worker: a waiting updater woke
-// 50 times a second at 20 ms; a tenth of a second costs each download at
-// most that much more and keeps the wait near idle.
+// The worker wakes the waiting thread when it is done; the waiting thread
+// looks at it on its own only for the limits (the HTTP client may sit in a
+// read without calling back), when the next one falls due and at least this
+// often, and while a worker told to stop winds down, every kLookEveryMs.
+constexpr qint64 kLongestLookMs = 1000;
 constexpr int kLookEveryMs = 100;
 
 // Why the transfer was given up from outside the answer itself; or
@@ -148,6 +151,12 @@ public:
         return m_file.Write(data, static_cast<qint64>(size)) && KeepGoing();
     }
 
+    // Until the stall or the overall limit falls due, whichever comes first.
+    qint64 MsUntilLimit() const
+    {
+        return qMin<qint64>(m_lastDataMs + m_stallMs, m_startMs + m_timeLimitMs) - NowMs();
+    }
+
     bool KeepGoing() override
     {
         if (m_cutoff == kCommitting)
@@ -212,23 +221,59 @@ bool DownloadFile(const QString& url, const QString& localPath, qint64 maxBytes,
     // the worker is done, so timers (the tray program's polling) and the
     // windows stay live however the server behaves.
     const auto job = std::make_shared<DownloadJob>(url, localPath, maxBytes);
-    std::thread worker([job]() { job->Run(); });
     QEventLoop loop;
+    // The worker may outlive this call (left behind below): it reaches the
+    // loop only through the waker, which is emptied before the loop goes.
+    struct Waker {
+        std::mutex lock;
+        QEventLoop* loop = nullptr;
+    };
+    const auto waker = std::make_shared<Waker>();
+    waker->loop = &loop;
+    std::thread worker([job, waker]() {
+        job->Run();
+        std::lock_guard<std::mutex> lock(waker->lock);
+        if (waker->loop)
+            QMetaObject::invokeMethod(waker->loop, "quit", Qt::QueuedConnection);
+    });
     QTimer poll;
+    poll.setSingleShot(true);
+    poll.setTimerType(Qt::PreciseTimer);
     QElapsedTimer sinceCutoff;
+    const auto lookAgain = [&]() {
+        poll.start(sinceCutoff.isValid()
+                       ? kLookEveryMs
+                       : static_cast<int>(qBound<qint64>(kLookEveryMs / 10, job->MsUntilLimit() + 1, kLongestLookMs)));
+    };
     QObject::connect(&poll, &QTimer::timeout, &loop, [&]() {
-        if (job->Done())
+        if (job->Done()) {
             loop.quit();
-        else if (!job->KeepGoing() && !sinceCutoff.isValid())
+            return;
+        }
+        if (!sinceCutoff.isValid() && !job->KeepGoing())
             sinceCutoff.start();
-        else if (sinceCutoff.isValid() && sinceCutoff.elapsed() > kAbandonAfterMs)
+        if (sinceCutoff.isValid() && sinceCutoff.elapsed() > kAbandonAfterMs) {
             loop.quit();
+            return;
+        }
+        lookAgain();
     });
     if (cancel)
-        QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&job]() { job->Cancel(); });
-    poll.start(kLookEveryMs);
+        QObject::connect(cancel, &DownloadCancel::cancelled, &loop, [&job, &sinceCutoff, &lookAgain]() {
+            job->Cancel();
+            // Winding down is watched from now on.
+            if (!sinceCutoff.isValid()) {
+                sinceCutoff.start();
+                lookAgain();
+            }
+        });
+    lookAgain();
     loop.exec();
     poll.stop();
+    {
+        std::lock_guard<std::mutex> lock(waker->lock);
+        waker->loop = nullptr;
+    }
     // The loop also ends when the application quits underneath it; a
     // transfer still running then is cut short.
     if (!job->Done()) {
