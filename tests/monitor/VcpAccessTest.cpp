@@ -1,11 +1,13 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "monitor/MonitorTestSupport.h"
+#include "orvane/monitor/CallHandOff.h"
 #include "orvane/monitor/VcpAccess.h"
 #include "support/TestSupport.h"
 
@@ -222,6 +224,46 @@ TEST_F(VcpAccessTest, WriteIssuedWhileAnEarlierOneIsOutWaitsForIt)
     again.join();
     EXPECT_EQ(config.setCalls, 3);
     EXPECT_EQ(vcp.SetVcpThread().m_hPhysicalMonitor, kOther);
+}
+
+// The hand-over itself, for what the runners do not show: how a worker's
+// thread ends.
+class HandOffWorker : public QThread {
+public:
+    CallHandOff handOff;
+    std::function<void()> call = [] {};
+
+protected:
+    void run() override { handOff.Serve(call); }
+};
+
+TEST(CallHandOff, RetiredThreadEndsIdleAtOnceAndBusyAfterItsCall)
+{
+    HandOffWorker idle;
+    idle.handOff.Post(idle);
+    while (idle.handOff.InFlight())
+        idle.handOff.WaitForCall(100);
+    EXPECT_TRUE(idle.isRunning());
+    idle.handOff.Retire();
+    EXPECT_TRUE(idle.wait(5000));
+
+    ScriptedMonitorConfig config;
+    config.blockedHandle = kMonitor;
+    HandOffWorker busy;
+    busy.call = [&config] {
+        std::uint32_t codeType = 0, current = 0, maximum = 0;
+        config.GetVCPFeatureAndVCPFeatureReply(kMonitor, 0xAA, &codeType, &current, &maximum);
+    };
+    busy.handOff.Post(busy);
+    ASSERT_TRUE(WaitFor([&] { return config.blockedNow == 1; }, 5000));
+    busy.handOff.Retire();
+    busy.handOff.WaitForCall(200);
+    EXPECT_TRUE(busy.handOff.InFlight());
+    EXPECT_FALSE(busy.wait(200));
+    config.Release();
+    EXPECT_TRUE(busy.wait(5000));
+    EXPECT_FALSE(busy.handOff.InFlight());
+    EXPECT_EQ(config.getCalls, 1);
 }
 
 }  // namespace
