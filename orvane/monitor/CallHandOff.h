@@ -11,7 +11,6 @@
 
 #include <condition_variable>
 #include <functional>
-#include <memory>
 #include <mutex>
 
 namespace orvane {
@@ -38,20 +37,5 @@ private:
     bool m_inFlight = false;
     bool m_retired = false;
 };
-
-// Asks an idle worker's thread to end and waits for it; a worker still inside
-// its call is left to finish alone (a QThread destroyed while running aborts
-// the process), and the object stays with it. For the owners' destructors.
-template <typename Worker>
-void RetireWorker(std::unique_ptr<Worker>& worker)
-{
-    if (!worker)
-        return;
-    worker->m_handOff.Retire();
-    if (worker->CallInFlight())
-        (void)worker.release();
-    else
-        worker->wait();
-}
 
 }  // namespace orvane

@@ -14,6 +14,19 @@ constexpr qint64 kWriteLimitMs = 1000;
 constexpr unsigned long kStepMs = 100;
 constexpr unsigned long kFailedReadPauseMs = 300;
 constexpr quint32 kNoValue = 0xFFFFFFFF;
+
+// Asks an idle worker's thread to end and waits for it; a worker still inside
+// its call is left to finish alone (a QThread destroyed while running aborts
+// the process), and the object stays with it.
+template <typename Worker>
+void RetireWorker(std::unique_ptr<Worker>& worker)
+{
+    worker->Retire();
+    if (worker->CallInFlight())
+        (void)worker.release();
+    else
+        worker->wait();
+}
 }  // namespace
 
 VcpAccess::VcpAccess(platform::MonitorConfigApi& api)
@@ -81,7 +94,7 @@ void VcpAccess::PrepareGetWorker()
     // call, and the next read gets a new one.
     if (m_pGetVcpThread->CallInFlight()) {
         const int stop = m_pGetVcpThread->m_bStop;
-        m_pGetVcpThread->m_handOff.Retire();
+        m_pGetVcpThread->Retire();
         m_abandoned.push_back(std::move(m_pGetVcpThread));
         m_pGetVcpThread = std::make_unique<clsGetVcpThread>(m_api);
         m_pGetVcpThread->m_bStop = stop;

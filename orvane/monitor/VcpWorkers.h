@@ -31,14 +31,14 @@ public:
 
     // From the runner's hand-over until the monitor call has returned.
     bool CallInFlight() const { return m_handOff.InFlight(); }
+    // The thread ends after the call in flight, or at once when idle.
+    void Retire() { m_handOff.Retire(); }
 
 protected:
     void run() override;
 
 private:
     friend class VcpAccess;
-    template <typename Worker>
-    friend void RetireWorker(std::unique_ptr<Worker>&);
     void GetVcp();
 
     platform::MonitorConfigApi& m_api;
@@ -62,14 +62,13 @@ public:
     quint32 m_dwValue = 0xFFFFFFFF;
 
     bool CallInFlight() const { return m_handOff.InFlight(); }
+    void Retire() { m_handOff.Retire(); }
 
 protected:
     void run() override;
 
 private:
     friend class VcpAccess;
-    template <typename Worker>
-    friend void RetireWorker(std::unique_ptr<Worker>&);
     void SetVcp();
 
     platform::MonitorConfigApi& m_api;

@@ -18,11 +18,11 @@
 
 namespace orvane::test {
 
-// A monitor interface whose VCP calls answer as the test says, optionally
-// blocking until released.
 // A number for the calling thread, given at its first call and never again.
 int ThisThreadNumber();
 
+// A monitor interface whose VCP calls answer as the test says, optionally
+// blocking until released.
 class ScriptedMonitorConfig : public platform::MonitorConfigApi {
 public:
     ~ScriptedMonitorConfig() override { Release(); }
